@@ -1,0 +1,26 @@
+#pragma once
+#include <juce_audio_processors/juce_audio_processors.h>
+
+// Placeholder processor: passes audio through until the signal chain lands.
+class Morvane3AudioProcessor : public juce::AudioProcessor
+{
+public:
+    Morvane3AudioProcessor();
+    const juce::String getName() const override { return "Morvane 3"; }
+    void prepareToPlay(double, int) override {}
+    void releaseResources() override {}
+    void processBlock(juce::AudioBuffer<float>&, juce::MidiBuffer&) override {}
+    bool isBusesLayoutSupported(const BusesLayout& layouts) const override;
+    double getTailLengthSeconds() const override { return 0.0; }
+    bool acceptsMidi() const override { return false; }
+    bool producesMidi() const override { return false; }
+    juce::AudioProcessorEditor* createEditor() override;
+    bool hasEditor() const override { return true; }
+    int getNumPrograms() override { return 1; }
+    int getCurrentProgram() override { return 0; }
+    void setCurrentProgram(int) override {}
+    const juce::String getProgramName(int) override { return {}; }
+    void changeProgramName(int, const juce::String&) override {}
+    void getStateInformation(juce::MemoryBlock&) override {}
+    void setStateInformation(const void*, int) override {}
+};
