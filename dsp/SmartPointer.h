@@ -1,0 +1,54 @@
+#pragma once
+// Intrusive reference counting for every shared library object, and the
+// strategy that deletes them. Counts are plain integers: one graph is built,
+// wired and evaluated by one thread at a time.
+
+namespace tovdsp
+{
+class SmartPointer;
+
+// Deletes library objects whose last reference went. A subclass may defer the
+// deletion (for example off the audio thread) and complete it in flush().
+class Deleter
+{
+public:
+    virtual ~Deleter() = default;
+    virtual void dispose(SmartPointer* object); // deletes it now; nothing for null
+    virtual void flush() {}
+};
+
+extern Deleter defaultDeleter;
+extern Deleter* currentDeleter; // every deletion of a library object goes through it
+
+class SmartPointer
+{
+public:
+    SmartPointer() = default;
+    SmartPointer(const SmartPointer&) = delete;
+    SmartPointer& operator=(const SmartPointer&) = delete;
+    virtual ~SmartPointer() = default;
+
+    // When the count reaches zero the object is handed to currentDeleter.
+    virtual void release();
+
+    SmartPointer* retain()
+    {
+        if (flags & countedFlag)
+            ++refCount;
+        return this;
+    }
+
+    int refCount = 1;
+    unsigned char flags = countedFlag;
+
+    static constexpr unsigned char countedFlag = 1; // bit 0: cleared once handed over for deletion
+};
+
+// Typed retain for convenience: retained(node) returns node with one more reference.
+template <typename T> T* retained(T* object)
+{
+    if (object != nullptr)
+        object->retain();
+    return object;
+}
+} // namespace tovdsp
