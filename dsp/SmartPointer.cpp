@@ -12,11 +12,11 @@ void Deleter::dispose(SmartPointer* object)
 
 void SmartPointer::release()
 {
-    if (!(flags & countedFlag))
+    if (!isCounted())
         return;
     if (--refCount == 0)
     {
-        flags = static_cast<unsigned char>(flags & ~countedFlag);
+        clearCounted();
         currentDeleter->dispose(this);
     }
 }

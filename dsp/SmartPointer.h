@@ -2,6 +2,7 @@
 // Intrusive reference counting for every shared library object, and the
 // strategy that deletes them. Counts are plain integers: one graph is built,
 // wired and evaluated by one thread at a time.
+#include <atomic>
 
 namespace tovdsp
 {
@@ -38,8 +39,15 @@ public:
         return this;
     }
 
+    bool isCounted() const { return (flags & countedFlag) != 0; }
+    void clearCounted() { flags = static_cast<unsigned char>(flags & ~countedFlag); }
+
     int refCount = 1;
     unsigned char flags = countedFlag;
+
+    // Link used by a deferring deleter to queue the object without allocating.
+    // Untouched while the object is alive.
+    std::atomic<SmartPointer*> disposedNext { nullptr };
 
     static constexpr unsigned char countedFlag = 1; // bit 0: cleared once handed over for deletion
 };
