@@ -1,0 +1,127 @@
+#include "dsp/FFTEngine.h"
+
+#include "dsp/FFTWPlannerLock.h"
+
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+
+#if defined(__SSE__) || defined(__x86_64__)
+#include <xmmintrin.h>
+#define TOVDSP_HAVE_SSE 1
+#endif
+
+namespace tovdsp
+{
+namespace
+{
+int32_t nextPowerOfTwo(int32_t requested)
+{
+    int32_t n = 1;
+    while (n < requested && n < (1 << 30))
+        n <<= 1;
+    return n;
+}
+
+void announceOnce()
+{
+    static std::once_flag announced;
+    std::call_once(announced, [] {
+        std::fputs("FFTEngine using FFTW\n", stdout);
+        std::fflush(stdout);
+    });
+}
+} // namespace
+
+FFTEngineInternal::FFTEngineInternal(int32_t requestedSize)
+    : size(nextPowerOfTwo(requestedSize)), halfSize(size / 2), frameBytes(4 * size),
+      work(makeUninitialisedBuffer(1, size + 2)), workSamples(work.channelSamples(0))
+{
+    announceOnce();
+    auto* complexView = reinterpret_cast<fftwf_complex*>(workSamples);
+    const std::lock_guard<std::mutex> lock(fftwPlannerMutex());
+    forwardPlan = fftwf_plan_dft_r2c_1d(size, workSamples, complexView, FFTW_ESTIMATE);
+    inversePlan = fftwf_plan_dft_c2r_1d(size, complexView, workSamples, FFTW_ESTIMATE);
+}
+
+FFTEngineInternal::~FFTEngineInternal()
+{
+    const std::lock_guard<std::mutex> lock(fftwPlannerMutex());
+    if (forwardPlan != nullptr)
+        fftwf_destroy_plan(forwardPlan);
+    if (inversePlan != nullptr)
+        fftwf_destroy_plan(inversePlan);
+}
+
+void forwardTransform(FFTEngineInternal& engine, const float* samples, PackedSpectrum out)
+{
+    float* work = engine.workSamples;
+    std::memcpy(work, samples, static_cast<size_t>(engine.frameBytes));
+    fftwf_execute(engine.forwardPlan);
+    const int32_t half = engine.halfSize;
+    for (int32_t k = 0; k < half; ++k)
+    {
+        out.re[k] = work[2 * k];
+        out.im[k] = work[2 * k + 1];
+    }
+    out.im[0] = work[engine.size]; // Nyquist (real) takes the place of DC's zero imaginary part
+}
+
+void inverseTransform(FFTEngineInternal& engine, ConstPackedSpectrum in, float* samples)
+{
+    float* work = engine.workSamples;
+    const int32_t half = engine.halfSize;
+    for (int32_t k = 0; k < half; ++k)
+    {
+        work[2 * k] = in.re[k];
+        work[2 * k + 1] = in.im[k];
+    }
+    work[engine.size] = work[1];
+    work[engine.size + 1] = 0.0f;
+    work[1] = 0.0f;
+    fftwf_execute(engine.inversePlan);
+    std::memcpy(samples, work, static_cast<size_t>(engine.frameBytes));
+}
+
+void multiplyAccumulate(PackedSpectrum acc, ConstPackedSpectrum a, ConstPackedSpectrum b, int bins)
+{
+    if (bins <= 0)
+        return;
+    float* __restrict accRe = acc.re;
+    float* __restrict accIm = acc.im;
+    const float* __restrict aRe = a.re;
+    const float* __restrict aIm = a.im;
+    const float* __restrict bRe = b.re;
+    const float* __restrict bIm = b.im;
+
+    // Bin 0 carries two real values: DC in re, Nyquist in im. Treating the
+    // first group by hand keeps the operands untouched.
+    accRe[0] += aRe[0] * bRe[0];
+    accIm[0] += aIm[0] * bIm[0];
+    int k = 1;
+    const int headEnd = bins < 4 ? bins : 4;
+    for (; k < headEnd; ++k)
+    {
+        accRe[k] += aRe[k] * bRe[k] - aIm[k] * bIm[k];
+        accIm[k] += aIm[k] * bRe[k] + aRe[k] * bIm[k];
+    }
+#if TOVDSP_HAVE_SSE
+    for (; k + 4 <= bins; k += 4)
+    {
+        const __m128 ar = _mm_loadu_ps(aRe + k);
+        const __m128 ai = _mm_loadu_ps(aIm + k);
+        const __m128 br = _mm_loadu_ps(bRe + k);
+        const __m128 bi = _mm_loadu_ps(bIm + k);
+        const __m128 re = _mm_sub_ps(_mm_mul_ps(ar, br), _mm_mul_ps(ai, bi));
+        const __m128 im = _mm_add_ps(_mm_mul_ps(ai, br), _mm_mul_ps(ar, bi));
+        _mm_storeu_ps(accRe + k, _mm_add_ps(_mm_loadu_ps(accRe + k), re));
+        _mm_storeu_ps(accIm + k, _mm_add_ps(_mm_loadu_ps(accIm + k), im));
+    }
+#endif
+    for (; k < bins; ++k)
+    {
+        accRe[k] += aRe[k] * bRe[k] - aIm[k] * bIm[k];
+        accIm[k] += aIm[k] * bRe[k] + aRe[k] * bIm[k];
+    }
+}
+} // namespace tovdsp

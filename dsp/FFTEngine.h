@@ -1,0 +1,63 @@
+#pragma once
+// A pair of FFTW single-precision real transforms of one power-of-two size,
+// converting between FFTW's interleaved half-complex output and the library's
+// packed half spectrum: two arrays re and im of N/2 floats, re[0] the DC bin,
+// im[0] the real Nyquist bin. Transforms are unnormalised both ways, so
+// inverse(forward(x)) = N * x.
+//
+// Threads: construction and destruction call the FFTW planner under the
+// process-wide planner mutex (message thread). The transforms and
+// multiplyAccumulate allocate nothing, take no lock and may run on the audio
+// thread; one engine must not be used by two threads at once.
+
+#include "dsp/Buffer.h"
+#include "dsp/SmartPointer.h"
+
+#include <cstdint>
+#include <fftw3.h>
+
+namespace tovdsp
+{
+struct PackedSpectrum
+{
+    float* re;
+    float* im;
+};
+
+struct ConstPackedSpectrum
+{
+    const float* re;
+    const float* im;
+    ConstPackedSpectrum(const float* r, const float* i) : re(r), im(i) {}
+    ConstPackedSpectrum(PackedSpectrum s) : re(s.re), im(s.im) {} // NOLINT: implicit on purpose
+};
+
+class FFTEngineInternal : public SmartPointer
+{
+public:
+    // Sizes that are not powers of two are raised to the next power of two.
+    explicit FFTEngineInternal(int32_t requestedSize);
+    ~FFTEngineInternal() override;
+
+    fftwf_plan forwardPlan = nullptr; // real to complex, in place on work
+    fftwf_plan inversePlan = nullptr; // complex to real, in place on work
+    int32_t size = 0;                 // N
+    int32_t halfSize = 0;             // N/2
+    int32_t frameBytes = 0;           // 4N
+    Buffer work;                      // N + 2 floats
+    float* workSamples = nullptr;
+};
+
+// N samples in, packed half spectrum out.
+void forwardTransform(FFTEngineInternal& engine, const float* samples, PackedSpectrum out);
+
+// Packed half spectrum in, N unscaled samples out.
+void inverseTransform(FFTEngineInternal& engine, ConstPackedSpectrum in, float* samples);
+
+// acc += a * b over bins packed bins, in single precision: each product
+// rounded, then the difference or sum, then the accumulation. Bin 0 adds the
+// DC product to acc.re[0] and the Nyquist product to acc.im[0]. Neither
+// operand is written, so spectra shared between nodes may be read
+// concurrently.
+void multiplyAccumulate(PackedSpectrum acc, ConstPackedSpectrum a, ConstPackedSpectrum b, int bins);
+} // namespace tovdsp
