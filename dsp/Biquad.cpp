@@ -1,0 +1,258 @@
+#include "dsp/Biquad.h"
+
+#include "dsp/Arithmetic.h"
+#include "dsp/Settings.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace tovdsp
+{
+namespace
+{
+const double twoPi = 2.0 * std::acos(-1.0);
+
+float fl(double x)
+{
+    return static_cast<float>(x);
+}
+
+double d(float x)
+{
+    return static_cast<double>(x);
+}
+
+const TovDSPArray& usable(const TovDSPArray& array)
+{
+    return array.width > 0 ? array : TovDSPArray::null();
+}
+
+float valueAt(const TovDSPArray& array, unsigned int i)
+{
+    return array.nodes[i % array.width]->currentValue(static_cast<int>(i));
+}
+} // namespace
+
+BEQBaseTovDSPInternal::BEQBaseTovDSPInternal(const TovDSPArray& signal, const TovDSPArray& frequency,
+                                             const TovDSPArray& inverseQ, const TovDSPArray& gain)
+    : TovDSPInternal(4), sampleDuration(settings::sampleDuration)
+{
+    setInput(0, signal);
+    setInput(1, frequency);
+    setInput(2, inverseQ);
+    setInput(3, gain);
+}
+
+float BEQBaseTovDSPInternal::sanitise(float value)
+{
+    const float magnitude = std::fabs(value);
+    return (magnitude > 1e-15f && magnitude < 1e15f) ? value : 0.0f;
+}
+
+double BEQBaseTovDSPInternal::clampedFrequency(float frequency) const
+{
+    const double highest = 0.49 / sampleDuration;
+    const double f = d(frequency);
+    if (!(f >= 1.0)) // NaN too
+        return 1.0;
+    return f > highest ? highest : f;
+}
+
+BEQBaseTovDSPInternal::Angle BEQBaseTovDSPInternal::angle(float frequency, float inverseQ) const
+{
+    const float w0 = fl(clampedFrequency(frequency) * twoPi * sampleDuration);
+    const float cw = fl(std::cos(d(w0)));
+    const float sw = fl(std::sin(d(w0)));
+    return { cw, sw, fl(d(sw) * 0.5 * d(inverseQ)) };
+}
+
+void BEQBaseTovDSPInternal::setCurrentValue(float value)
+{
+    value = sanitise(value);
+    TovDSPInternal::setCurrentValue(value);
+    state1 = value;
+    state2 = value;
+}
+
+void BEQBaseTovDSPInternal::filter(const float* in, float* out, int begin, int end)
+{
+    for (int i = begin; i < end; ++i)
+    {
+        const float w = fl((d(state1) * d(feedback1) + d(in[i])) + d(feedback2) * d(state2));
+        out[i] = fl((d(b0) * d(w) + d(b1) * d(state1)) + d(b2) * d(state2));
+        state2 = state1;
+        state1 = w;
+    }
+}
+
+void BEQBaseTovDSPInternal::compute(unsigned char* doneFlag, int position, int channel)
+{
+    const float* in = inputs[0].pull(channel, doneFlag, position);
+    const float* frequency = inputs[1].pull(channel, doneFlag, position);
+    const float* inverseQ = inputs[2].pull(channel, doneFlag, position);
+    const float* gain = inputs[3].pull(channel, doneFlag, position);
+    float* out = output.data;
+    const int n = output.length;
+    if (n <= 0)
+        return;
+
+    if (frequency[0] == lastFrequency && inverseQ[0] == lastInverseQ && gain[0] == lastGain)
+    {
+        filter(in, out, 0, n);
+    }
+    else
+    {
+        for (int i = 0; i < n; ++i)
+        {
+            setCoefficients(frequency[i], inverseQ[i], gain[i]);
+            filter(in, out, i, i + 1);
+        }
+        lastFrequency = frequency[n - 1];
+        lastInverseQ = inverseQ[n - 1];
+        lastGain = gain[n - 1];
+    }
+    state1 = sanitise(state1);
+    state2 = sanitise(state2);
+}
+
+BLowPassTovDSPInternal::BLowPassTovDSPInternal(const TovDSPArray& signal, const TovDSPArray& frequency,
+                                               const TovDSPArray& inverseQ)
+    : BEQBaseTovDSPInternal(signal, frequency, inverseQ, TovDSPArray(0.0f))
+{
+}
+
+TovDSPInternal* BLowPassTovDSPInternal::channelNode(int channel)
+{
+    auto* clone = new BLowPassTovDSPInternal(inputs[0].channel(channel), inputs[1].channel(channel), inputs[2].channel(channel));
+    clone->sampleDuration = sampleDuration;
+    return clone;
+}
+
+void BLowPassTovDSPInternal::setCoefficients(float frequency, float inverseQ, float)
+{
+    const Angle a = angle(frequency, inverseQ);
+    const float k = fl(1.0 / (1.0 + d(a.alpha)));
+    const float e = fl(1.0 - d(a.cw));
+    b0 = b2 = fl(d(e) * 0.5 * d(k));
+    b1 = fl(d(e) * d(k));
+    feedback1 = fl(d(a.cw) * 2.0 * d(k));
+    feedback2 = fl((1.0 - d(a.alpha)) * -d(k));
+}
+
+BHiPassTovDSPInternal::BHiPassTovDSPInternal(const TovDSPArray& signal, const TovDSPArray& frequency,
+                                             const TovDSPArray& inverseQ)
+    : BEQBaseTovDSPInternal(signal, frequency, inverseQ, TovDSPArray(0.0f))
+{
+}
+
+TovDSPInternal* BHiPassTovDSPInternal::channelNode(int channel)
+{
+    auto* clone = new BHiPassTovDSPInternal(inputs[0].channel(channel), inputs[1].channel(channel), inputs[2].channel(channel));
+    clone->sampleDuration = sampleDuration;
+    return clone;
+}
+
+void BHiPassTovDSPInternal::setCoefficients(float frequency, float inverseQ, float)
+{
+    const Angle a = angle(frequency, inverseQ);
+    const float k = fl(1.0 / (1.0 + d(a.alpha)));
+    const float e = fl(1.0 + d(a.cw));
+    b0 = b2 = fl(d(e) * 0.5 * d(k));
+    b1 = fl(-d(e) * d(k));
+    feedback1 = fl(d(a.cw) * 2.0 * d(k));
+    feedback2 = fl((1.0 - d(a.alpha)) * -d(k));
+}
+
+BPeakEQTovDSPInternal::BPeakEQTovDSPInternal(const TovDSPArray& signal, const TovDSPArray& frequency,
+                                             const TovDSPArray& inverseQ, const TovDSPArray& gain)
+    : BEQBaseTovDSPInternal(signal, frequency, inverseQ, gain)
+{
+}
+
+TovDSPInternal* BPeakEQTovDSPInternal::channelNode(int channel)
+{
+    auto* clone = new BPeakEQTovDSPInternal(inputs[0].channel(channel), inputs[1].channel(channel),
+                                            inputs[2].channel(channel), inputs[3].channel(channel));
+    clone->sampleDuration = sampleDuration;
+    return clone;
+}
+
+void BPeakEQTovDSPInternal::setCoefficients(float frequency, float inverseQ, float gain)
+{
+    const Angle a = angle(frequency, inverseQ);
+    const float amplitude = fl(std::pow(10.0, d(gain) * 0.025));
+    const float alphaA = fl(d(a.alpha) * d(amplitude));
+    const float alphaD = fl(d(a.alpha) / d(amplitude));
+    const float k = fl(1.0 / (1.0 + d(alphaD)));
+    b0 = fl((1.0 + d(alphaA)) * d(k));
+    feedback1 = fl(d(a.cw) * (2.0 * d(k)));
+    b1 = -feedback1;
+    b2 = fl((1.0 - d(alphaA)) * d(k));
+    feedback2 = fl((1.0 - d(alphaD)) * -d(k));
+}
+
+namespace
+{
+enum class Kind
+{
+    lowPass,
+    hiPass,
+    peak
+};
+
+TovDSPArray buildFilters(Kind kind, const TovDSPArray& givenSignal, const TovDSPArray& givenFrequency,
+                         const TovDSPArray& givenInverseQ, const TovDSPArray& givenGain)
+{
+    const TovDSPArray& signal = usable(givenSignal);
+    const TovDSPArray& frequency = usable(givenFrequency);
+    const TovDSPArray& inverseQ = usable(givenInverseQ);
+    const TovDSPArray& gain = usable(givenGain);
+    unsigned int width = std::max(std::max(signal.width, frequency.width), inverseQ.width);
+    if (kind == Kind::peak)
+        width = std::max(width, gain.width);
+    std::vector<TovDSPInternal*> made(width);
+    for (unsigned int i = 0; i < width; ++i)
+    {
+        BEQBaseTovDSPInternal* node = nullptr;
+        const float signalValue = valueAt(signal, i);
+        if (kind == Kind::peak)
+        {
+            node = new BPeakEQTovDSPInternal(signal, frequency, inverseQ, gain);
+            const float gainValue = valueAt(gain, i);
+            node->setCoefficients(valueAt(frequency, i), valueAt(inverseQ, i), gainValue);
+            node->setCurrentValue(fl(d(gainValue) * d(signalValue)));
+        }
+        else
+        {
+            if (kind == Kind::lowPass)
+                node = new BLowPassTovDSPInternal(signal, frequency, inverseQ);
+            else
+                node = new BHiPassTovDSPInternal(signal, frequency, inverseQ);
+            node->setCoefficients(valueAt(frequency, i), valueAt(inverseQ, i), 1.0f);
+            node->setCurrentValue(signalValue);
+        }
+        made[i] = node;
+    }
+    return TovDSPArray(made.data(), static_cast<int>(width));
+}
+} // namespace
+
+TovDSPArray BLowPass(const TovDSPArray& signal, const TovDSPArray& frequency, const TovDSPArray& inverseQ,
+                     const TovDSPArray& mul, const TovDSPArray& add)
+{
+    return applyMulAdd(buildFilters(Kind::lowPass, signal, frequency, inverseQ, TovDSPArray::null()), mul, add);
+}
+
+TovDSPArray BHiPass(const TovDSPArray& signal, const TovDSPArray& frequency, const TovDSPArray& inverseQ,
+                    const TovDSPArray& mul, const TovDSPArray& add)
+{
+    return applyMulAdd(buildFilters(Kind::hiPass, signal, frequency, inverseQ, TovDSPArray::null()), mul, add);
+}
+
+TovDSPArray BPeakEQ(const TovDSPArray& signal, const TovDSPArray& frequency, const TovDSPArray& inverseQ,
+                    const TovDSPArray& gain, const TovDSPArray& mul, const TovDSPArray& add)
+{
+    return applyMulAdd(buildFilters(Kind::peak, signal, frequency, inverseQ, gain), mul, add);
+}
+} // namespace tovdsp

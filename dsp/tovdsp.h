@@ -1,0 +1,16 @@
+#pragma once
+// The graph library in one include.
+#include "dsp/Settings.h"
+#include "dsp/SmartPointer.h"
+#include "dsp/DeferringDeleter.h"
+#include "dsp/NodeBuffer.h"
+#include "dsp/TovDSPInternal.h"
+#include "dsp/TovDSPArray.h"
+#include "dsp/SourceNodes.h"
+#include "dsp/ArrayList.h"
+#include "dsp/ProxyGroup.h"
+#include "dsp/RawInput.h"
+#include "dsp/Plug.h"
+#include "dsp/Arithmetic.h"
+#include "dsp/MixArray.h"
+#include "dsp/Biquad.h"
