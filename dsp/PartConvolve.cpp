@@ -1,0 +1,229 @@
+#include "dsp/PartConvolve.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <vector>
+
+namespace tovdsp
+{
+namespace
+{
+// Linear congruential state shared by all nodes. The draw happens on the audio
+// thread at a node's first block, hence atomic and without allocation.
+std::atomic<uint32_t> phaseState{0x2545F491u};
+
+uint32_t nextState(uint32_t state)
+{
+    return state * 214013u + 2531011u;
+}
+
+int wrapIndex(int index, int count)
+{
+    const int r = index % count;
+    return r < 0 ? r + count : r;
+}
+} // namespace
+
+void seedStartPhaseGenerator(uint32_t seed)
+{
+    phaseState.store(seed, std::memory_order_relaxed);
+}
+
+int drawStartPhaseRandom()
+{
+    uint32_t state = phaseState.load(std::memory_order_relaxed);
+    uint32_t next = nextState(state);
+    while (!phaseState.compare_exchange_weak(state, next, std::memory_order_relaxed))
+        next = nextState(state);
+    return static_cast<int>((next >> 16) & 0x7fffu);
+}
+
+PartConvolveTovDSPInternal::PartConvolveTovDSPInternal(const PartitionedIR& segment, const TovDSPArray& input)
+    : TovDSPInternal(1), ir(segment), engine(new FFTEngineInternal(segment.fftSize)), fftSize(segment.fftSize),
+      log2Size(segment.log2Size), halfSize(segment.halfSize), quarterSize(segment.quarterSize),
+      spectrumLength(segment.spectrumLength),
+      partitionCount(segment.spectra.channelCount > 0 ? segment.partitionCount : 0),
+      outputScale(1.0 / (4.0 * segment.fftSize)), outputScaleFloat(static_cast<float>(outputScale)),
+      // Zero-filled here rather than at the first block: the audio thread then
+      // neither clears nor first-touches these pages.
+      fdl(makeZeroedBuffer(1, 2 * segment.spectrumLength)), frames(makeZeroedBuffer(1, 4 * segment.fftSize)),
+      accumulator(makeZeroedBuffer(1, segment.fftSize + 2))
+{
+    setInput(0, input);
+    float* base = frames.channelSamples(0);
+    frameA = base;
+    frameB = base + fftSize;
+    inverseOut = base + 2 * fftSize;
+    outputRing = base + 3 * fftSize;
+}
+
+PartConvolveTovDSPInternal::~PartConvolveTovDSPInternal()
+{
+    delete engine;
+}
+
+void PartConvolveTovDSPInternal::reset()
+{
+    const int groupsPerHalf = fftSize / 8;
+    const int divisor = std::max(1, 32767 / groupsPerHalf);
+    int h = drawStartPhaseRandom() / divisor;
+    while (h >= groupsPerHalf)
+        h = drawStartPhaseRandom() / divisor;
+    startPhase = h;
+
+    samplesToFrame = 4 * h;
+    writeA = halfSize - 4 * h;
+    // L samples ahead of writeA modulo N, as in the steady state, so the first
+    // 4h samples also reach the older half of frameB.
+    writeB = (fftSize - 4 * h) % fftSize;
+    nextFrame = 0;
+    fdlWriteSlot = 0;
+    chunkCount = 0;
+    partitionsDone = 0;
+    fdlReadSlot = 0;
+    validSlots = 1;
+    resetPending = 0;
+    // frames, accumulator and fdl were zeroed at construction and nothing has
+    // touched them since; validSlots keeps unwritten delay-line slots unread.
+}
+
+void PartConvolveTovDSPInternal::accumulateOlder(int count, int spectraChannel)
+{
+    float* accRe = accumulator.channelSamples(0);
+    float* accIm = accRe + halfSize;
+    float* fdlRe = fdl.channelSamples(0);
+    float* fdlIm = fdlRe + spectrumLength;
+    for (int i = 0; i < count; ++i)
+    {
+        if (fdlReadSlot >= partitionCount)
+            fdlReadSlot = 0;
+        const int partition = partitionsDone + 1;
+        const int slotOffset = fdlReadSlot * halfSize;
+        multiplyAccumulate({accRe, accIm}, {fdlRe + slotOffset, fdlIm + slotOffset},
+                           {ir.partitionRe(spectraChannel, partition), ir.partitionIm(spectraChannel, partition)},
+                           halfSize);
+        ++fdlReadSlot;
+        ++partitionsDone;
+    }
+}
+
+void PartConvolveTovDSPInternal::spreadOlder(int blockLength, int spectraChannel)
+{
+    const int remaining = validSlots - 1 - partitionsDone;
+    if (remaining <= 0)
+        return;
+    // K chunks share the older products; the block that completes the frame
+    // carries only the transforms and the newest product.
+    const int k = halfSize / blockLength - 1;
+    int count = remaining;
+    if (k > 0 && chunkCount < k)
+    {
+        const float target = static_cast<float>(static_cast<double>(validSlots - 1) * chunkCount / k);
+        count = std::clamp(static_cast<int>(target - static_cast<float>(partitionsDone)), 0, remaining);
+    }
+    accumulateOlder(count, spectraChannel);
+}
+
+void PartConvolveTovDSPInternal::completeFrame(int spectraChannel)
+{
+    validSlots = std::min(validSlots + 1, partitionCount);
+
+    float* accRe = accumulator.channelSamples(0);
+    float* accIm = accRe + halfSize;
+    float* fdlRe = fdl.channelSamples(0) + fdlWriteSlot * halfSize;
+    float* fdlIm = fdlRe + spectrumLength;
+    forwardTransform(*engine, nextFrame == 0 ? frameA : frameB, {fdlRe, fdlIm});
+    multiplyAccumulate({accRe, accIm}, {fdlRe, fdlIm},
+                       {ir.partitionRe(spectraChannel, 0), ir.partitionIm(spectraChannel, 0)}, halfSize);
+    fdlWriteSlot = fdlWriteSlot == 0 ? partitionCount - 1 : fdlWriteSlot - 1;
+
+    inverseTransform(*engine, {accRe, accIm}, inverseOut);
+    float* __restrict destination = outputRing + (nextFrame == 0 ? halfSize : 0);
+    const float* __restrict source = inverseOut;
+    const float scale = outputScaleFloat;
+    for (int i = 0; i < halfSize; ++i)
+        destination[i] = source[i] * scale;
+
+    std::memset(accRe, 0, sizeof(float) * static_cast<size_t>(fftSize));
+    samplesToFrame = halfSize;
+    if (nextFrame == 1)
+        writeA = 0;
+    else
+        writeB = 0;
+    nextFrame = 1 - nextFrame;
+    fdlReadSlot = fdlWriteSlot + 1;
+    chunkCount = 0;
+    partitionsDone = 0;
+}
+
+void PartConvolveTovDSPInternal::compute(unsigned char* doneFlag, int position, int channel)
+{
+    const float* in = inputs[0].pull(channel, doneFlag, position);
+    const int n = output.length;
+    float* out = output.data;
+    if (n <= 0 || out == nullptr)
+        return;
+    if (partitionCount <= 0 || in == nullptr)
+    {
+        std::memset(out, 0, sizeof(float) * static_cast<size_t>(n));
+        return;
+    }
+    if (resetPending != 0)
+        reset();
+    const int spectraChannel = wrapIndex(channel, ir.spectra.channelCount);
+
+    int done = 0;
+    while (done < n)
+    {
+        const int chunk = std::min(n - done, samplesToFrame);
+        const size_t bytes = sizeof(float) * static_cast<size_t>(chunk);
+        if (chunk > 0)
+        {
+            std::memcpy(frameA + writeA, in + done, bytes);
+            std::memcpy(frameB + writeB, in + done, bytes);
+            std::memcpy(out + done, outputRing + writeA, bytes);
+        }
+        writeA += chunk;
+        writeB += chunk;
+        samplesToFrame -= chunk;
+        done += chunk;
+        ++chunkCount;
+        if (samplesToFrame == 0)
+        {
+            // Whatever the spreading has not reached (the block length may have
+            // changed inside the period) is accumulated before the newest
+            // product, so the sum always runs partitions 1, 2, ... then 0.
+            accumulateOlder(validSlots - 1 - partitionsDone, spectraChannel);
+            completeFrame(spectraChannel);
+        }
+        else
+        {
+            spreadOlder(n, spectraChannel);
+        }
+    }
+}
+
+TovDSPInternal* PartConvolveTovDSPInternal::channelNode(int channel)
+{
+    const int spectraChannels = ir.spectra.channelCount;
+    if (channel < 0 || (spectraChannels < 2 && inputs[0].width < 2))
+        return retainNode();
+    PartitionedIR narrowed = ir;
+    if (spectraChannels > 1)
+        narrowed.spectra = wrapChannel(ir.spectra.channels[wrapIndex(channel, spectraChannels)]);
+    return new PartConvolveTovDSPInternal(narrowed, inputs[0].channel(channel));
+}
+
+TovDSPArray PartConvolve(const Buffer& ir, const TovDSPArray& input, int start, int end, int log2Size)
+{
+    const int count = std::max<int>(ir.channelCount, static_cast<int>(input.width));
+    if (count <= 0)
+        return TovDSPArray();
+    const PartitionedIR segment = partitionIR(ir, start, end, log2Size);
+    std::vector<TovDSPInternal*> nodes(static_cast<size_t>(count));
+    for (auto& node : nodes)
+        node = new PartConvolveTovDSPInternal(segment, input);
+    return TovDSPArray(nodes.data(), count);
+}
+} // namespace tovdsp

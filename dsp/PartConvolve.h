@@ -1,0 +1,85 @@
+#pragma once
+// Uniformly partitioned overlap-save convolution of one impulse-response
+// segment, with a frequency-domain delay line. The node's latency is exactly
+// its partition length L = N/2 and its output is one quarter of the
+// convolution, so segments whose starts equal their partition lengths can be
+// summed into a zero-latency non-uniform convolution.
+//
+// Three things differ from the textbook form: the products of the older
+// partitions are spread over the host blocks between two frames; every node
+// starts its frame schedule at a pseudo-random phase so that nodes of one size
+// complete their frames in different blocks; and input frames are kept rotated
+// by half a frame, so that the valid half of each inverse transform is its
+// first half.
+//
+// Threads: construction, channelNode and destruction plan FFTs and allocate
+// (message thread; destruction must be deferred off the audio thread).
+// compute runs on the audio thread and allocates nothing, takes no lock and
+// never reaches the FFTW planner; it accepts any block length. The shared
+// partition spectra are only read, so sibling nodes may run concurrently.
+
+#include "dsp/Buffer.h"
+#include "dsp/FFTEngine.h"
+#include "dsp/PartitionedIR.h"
+#include "dsp/TovDSPArray.h"
+#include "dsp/TovDSPInternal.h"
+
+#include <cstdint>
+
+namespace tovdsp
+{
+// The process-wide source of start phases: a lock-free generator of integers
+// in 0..32767. Seeding it fixes the phases of the nodes computed afterwards.
+void seedStartPhaseGenerator(uint32_t seed);
+int drawStartPhaseRandom();
+
+class PartConvolveTovDSPInternal : public TovDSPInternal
+{
+public:
+    PartConvolveTovDSPInternal(const PartitionedIR& segment, const TovDSPArray& input);
+    ~PartConvolveTovDSPInternal() override;
+
+    void compute(unsigned char* doneFlag, int position, int channel) override;
+    TovDSPInternal* channelNode(int channel) override;
+
+    PartitionedIR ir;             // shares the spectra with sibling nodes
+    int32_t fdlWriteSlot = 0;     // F: slot receiving the next input spectrum
+    int32_t partitionsDone = 0;   // D: older partitions accumulated since the last frame
+    int32_t chunkCount = 0;       // J: chunks processed since the last frame
+    int32_t fdlReadSlot = 0;      // R: slot paired with the next older partition
+    int32_t validSlots = 1;       // V: 1 + frames transformed since reset, at most P
+    FFTEngineInternal* engine = nullptr; // owned, size N
+    float* frameA = nullptr;      // N samples each, regions of `frames`
+    float* frameB = nullptr;
+    float* inverseOut = nullptr;
+    float* outputRing = nullptr;
+    int32_t samplesToFrame = 0;   // T: input samples still to come before the next frame completes
+    int32_t writeA = 0;           // write position in frameA, samples
+    int32_t writeB = 0;           // write position in frameB, samples
+    int32_t nextFrame = 0;        // H: 0 when frameA completes next, 1 when frameB does
+    int32_t fftSize = 0;          // N
+    int32_t log2Size = 0;
+    int32_t halfSize = 0;         // L
+    int32_t quarterSize = 0;      // N/4
+    int32_t spectrumLength = 0;   // e
+    int32_t partitionCount = 0;   // P
+    int32_t resetPending = 1;     // until the first block
+    int32_t startPhase = 0;       // h, in 4-sample groups, drawn at reset
+    double outputScale = 0.0;     // 1/(4N)
+    float outputScaleFloat = 0.0f;
+    Buffer fdl;                   // 2e floats: re of slot j at j*L, im e further on
+    Buffer frames;                // 4N floats: frameA, frameB, inverseOut, outputRing
+    Buffer accumulator;           // N + 2 floats: re in [0, L), im in [L, 2L)
+
+private:
+    void reset();
+    void accumulateOlder(int count, int spectraChannel);
+    void spreadOlder(int blockLength, int spectraChannel);
+    void completeFrame(int spectraChannel);
+};
+
+// count = max(ir channels, input width) nodes made from one partitioning of
+// [start, end) of ir; node i is meant to be pulled for channel i and
+// convolves input channel i mod width with response channel i mod count.
+TovDSPArray PartConvolve(const Buffer& ir, const TovDSPArray& input, int start, int end, int log2Size);
+} // namespace tovdsp
