@@ -1,0 +1,50 @@
+#include "processor/SelectionNames.h"
+
+namespace morvane3
+{
+namespace
+{
+const char* const cabinets[] = { "1960", "Angora", "Eagle", "Excel", "Green", "Igor", "Ogre",
+                                 "Oversize", "Sterling", "Tangerine", "Damien", "Genzie", "Blackface", "Chordal",
+                                 "Dazed", "Top Boost", "Tweed", "Zodiac", "Manatee", "Motown" };
+const char* const microphones[] = { "121", "409", "421", "545", "57", "i5", "Reference", "U87" };
+const char* const positions[] = { "On Axis", "Off Axis" };
+const char* const distances[] = { "Close", "Mid", "Far" };
+
+template <size_t n> juce::String lookUp(const char* const (&names)[n], int code)
+{
+    if (code <= 0 || code % 10 != 0 || code / 10 > (int) n)
+        return {};
+    return names[code / 10 - 1];
+}
+} // namespace
+
+juce::String selectionName(SelectorField field, int code)
+{
+    switch (field)
+    {
+    case SelectorField::cabinet: return lookUp(cabinets, code);
+    case SelectorField::microphone: return lookUp(microphones, code);
+    case SelectorField::position: return lookUp(positions, code);
+    case SelectorField::distance: return lookUp(distances, code);
+    case SelectorField::none: break;
+    }
+    return {};
+}
+
+juce::String impulseResponseName(const juce::String& cabinet, const juce::String& microphone,
+                                 const juce::String& position, const juce::String& distance)
+{
+    return cabinet + " " + microphone + " " + position + " " + distance;
+}
+
+ImpulseResponseResource lookUpImpulseResponse(const juce::String&)
+{
+    return {};
+}
+
+tovdsp::Buffer decodeImpulseResponse(const ImpulseResponseResource&, double)
+{
+    return {};
+}
+} // namespace morvane3
