@@ -3,6 +3,8 @@
 #include "dsp/PartConvolve.h"
 
 #include "ConvolutionHarness.h"
+#include "dsp/Settings.h"
+#include "support/AllocationCounter.h"
 #include "support/ReferenceConvolution.h"
 
 #include <gtest/gtest.h>
@@ -198,4 +200,42 @@ TEST(PartConvolvePhase, StartPhasesCoverTheHalfFrameAndFollowTheSeed)
         const int r = drawStartPhaseRandom();
         ASSERT_TRUE(r >= 0 && r <= 32767) << r;
     }
+}
+
+TEST(PartConvolveRealTime, ComputeAllocatesNothingWhateverTheBlockLength)
+{
+    const int savedBlockSize = settings::blockSize;
+    settings::blockSize = 4097; // every buffer is allocated long enough at construction
+    {
+        const std::vector<float> ir = noise(19404, 15u);
+        Buffer b = makeUninitialisedBuffer(2, 19404);
+        std::copy(ir.begin(), ir.end(), b.channelSamples(0));
+        std::copy(ir.rbegin(), ir.rend(), b.channelSamples(1));
+        TovDSPArray input = feedArray({noise(200000, 16u), noise(200000, 17u)});
+        std::vector<TovDSPArray> segments;
+        const int bounds[5][3] = {{0, 128, 6}, {128, 512, 8}, {512, 2048, 10}, {2048, 8192, 12}, {8192, 0, 14}};
+        for (const auto& s : bounds)
+            segments.push_back(PartConvolve(b, input, s[0], s[1], s[2]));
+
+        const int lengths[] = {1, 3, 4097, 64, 17, 4096, 5, 32, 1000};
+        int position = 0;
+        long allocations = 0, frees = 0;
+        for (int round = 0; round < 40; ++round)
+            for (int n : lengths)
+            {
+                const testsupport::AllocationCounter::Scope scope; // the first blocks (reset) included
+                unsigned char done = 0;
+                for (TovDSPArray& segment : segments)
+                {
+                    segment.prepare(-1, n, position);
+                    segment.pull(-1, &done, position);
+                }
+                allocations += scope.allocations();
+                frees += scope.frees();
+                position += n;
+            }
+        EXPECT_EQ(allocations, 0);
+        EXPECT_EQ(frees, 0);
+    }
+    settings::blockSize = savedBlockSize;
 }
