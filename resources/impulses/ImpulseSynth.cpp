@@ -1,0 +1,634 @@
+#include "ImpulseSynth.h"
+
+#include "SoundTable.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+namespace morvane3::irsynth
+{
+namespace
+{
+constexpr double pi = 3.14159265358979323846;
+constexpr double speedOfSound = 343.0;
+constexpr int bigSize = 1 << 17;  // fine grid for the cepstral minimum phase
+constexpr int workSize = 1 << 15; // 0.74 s: holds the response, its paths and its tail
+constexpr int fadeLength = 882;   // 20 ms
+
+// splitmix64: small, fast and the same everywhere.
+class Rng
+{
+public:
+    explicit Rng(const std::string& key)
+    {
+        std::uint64_t h = 1469598103934665603ull; // FNV-1a
+        for (unsigned char c : key)
+            h = (h ^ c) * 1099511628211ull;
+        state = h;
+    }
+    std::uint64_t next()
+    {
+        std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    double uniform() { return static_cast<double>(next() >> 11) * (1.0 / 9007199254740992.0); }
+    double symmetric() { return 2.0 * uniform() - 1.0; }
+    double gaussian()
+    {
+        const double u1 = std::max(uniform(), 1e-300);
+        const double u2 = uniform();
+        return std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * pi * u2);
+    }
+
+private:
+    std::uint64_t state;
+};
+
+double db(double power) { return 10.0 * std::log10(std::max(power, 1e-30)); }
+
+// |H|^2 of analogue prototypes; x = f / corner.
+double highPass2(double x, double q)
+{
+    const double x2 = x * x;
+    return x2 * x2 / ((1 - x2) * (1 - x2) + x2 / (q * q));
+}
+double lowPass2(double x, double q)
+{
+    const double x2 = x * x;
+    return 1.0 / ((1 - x2) * (1 - x2) + x2 / (q * q));
+}
+double butterLowPass(double x, int order) { return 1.0 / (1.0 + std::pow(x, 2.0 * order)); }
+double butterHighPass(double x, int order)
+{
+    const double p = std::pow(x, 2.0 * order);
+    return p / (1.0 + p);
+}
+// Peaking equaliser (the analogue prototype of the cookbook biquad), in dB.
+double peakDb(double f, const Peak& p)
+{
+    if (p.hz <= 0 || p.db == 0)
+        return 0;
+    const double a = std::exp(p.db * (std::log(10.0) / 40.0));
+    const double x = f / p.hz;
+    const double d = (1 - x * x) * (1 - x * x);
+    return db((d + (x * a / p.q) * (x * a / p.q)) / (d + (x / (a * p.q)) * (x / (a * p.q))));
+}
+
+// Radiation of a rigid piston, (2 J1(x)/x)^2, averaged over a spread of radii
+// because a real cone radiates from a shrinking area as frequency rises and has
+// no sharp nulls. Tabulated once; x = k a sin(theta).
+class DirectivityTables
+{
+public:
+    static const DirectivityTables& get()
+    {
+        static const DirectivityTables tables;
+        return tables;
+    }
+    double pistonPower(double x) const { return lookup(piston, x); }
+    double capsule(double x) const { return lookup(capsuleGain, x); }
+
+private:
+    static constexpr double step = 0.01;
+    static constexpr int count = 8001;
+    std::vector<double> piston, capsuleGain;
+
+    static double jinc(double x) { return x < 1e-9 ? 1.0 : 2.0 * std::cyl_bessel_j(1.0, x) / x; }
+
+    DirectivityTables() : piston(count), capsuleGain(count)
+    {
+        const double scales[] = {0.7, 0.8, 0.9, 1.0, 1.1, 1.2, 1.3};
+        for (int i = 0; i < count; ++i)
+        {
+            const double x = i * step;
+            double p = 0;
+            for (double s : scales)
+                p += jinc(s * x) * jinc(s * x);
+            piston[static_cast<size_t>(i)] = std::max(p / 7.0, std::pow(10.0, -2.5));
+            double c = 0;
+            for (double s : {0.9, 1.0, 1.1})
+                c += std::fabs(jinc(s * x));
+            capsuleGain[static_cast<size_t>(i)] = std::max(c / 3.0, 0.05);
+        }
+    }
+    static double lookup(const std::vector<double>& t, double x)
+    {
+        const double pos = std::fabs(x) / step;
+        if (pos >= count - 1)
+            return t.back();
+        const int i = static_cast<int>(pos);
+        const double frac = pos - i;
+        return t[static_cast<size_t>(i)] * (1 - frac) + t[static_cast<size_t>(i) + 1] * frac;
+    }
+};
+
+struct Vec
+{
+    double x, y, z;
+};
+Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+Vec operator+(Vec a, Vec b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+double dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+double length(Vec a) { return std::sqrt(dot(a, a)); }
+double angleBetween(Vec a, Vec b) { return std::acos(std::clamp(dot(a, b) / (length(a) * length(b)), -1.0, 1.0)); }
+
+// Every frequency-dependent choice of one response, after the random spread.
+struct Voice
+{
+    const CabinetVoice* cab;
+    const MicrophoneVoice* mic;
+    const PlacementVoice* place;
+    double lowHz, lowQ, trebleHz, fizzDb;
+    std::vector<Peak> cabinetPeaks; // voicing, breakup fingerprint and box modes
+    std::vector<Peak> micPeaks;
+    std::array<double, 40> ripple; // dB at 1/6-octave points from 200 Hz
+    std::array<double, 20> fizzRipple; // dB at 1/3-octave points from 6 kHz
+    double distance, sourceAngle, micAngle, sourceRadius;
+    double tailShelfDb, drrTarget, rtScale, mixingTime;
+    double rearGain, rearPath;
+};
+
+double interpolateLogGrid(const double* values, int count, double f, double firstHz, double pointsPerOctave)
+{
+    const double pos = std::log2(f / firstHz) * pointsPerOctave;
+    if (pos <= 0 || pos >= count - 1)
+        return 0;
+    const int i = static_cast<int>(pos);
+    const double t = 0.5 - 0.5 * std::cos(pi * (pos - i));
+    return values[i] * (1 - t) + values[i + 1] * t;
+}
+
+Voice makeVoice(int index)
+{
+    const int cabinet = index / (microphoneCount * placementCount);
+    const int microphone = (index / placementCount) % microphoneCount;
+    const int placement = index % placementCount;
+    Voice v;
+    v.cab = &cabinetVoices[cabinet];
+    v.mic = &microphoneVoices[microphone];
+    v.place = &placementVoices[placement];
+
+    // The speaker itself: the same spread for all 48 responses of a cabinet.
+    Rng cabRng(std::string(catalogueVersion) + "|cabinet|" + v.cab->name);
+    Rng rng(std::string(catalogueVersion) + "|" + responseName(index));
+
+    v.lowHz = v.cab->lowHz * (1 + 0.05 * cabRng.symmetric());
+    v.lowQ = v.cab->lowQ * (1 + 0.05 * cabRng.symmetric());
+    v.trebleHz = v.cab->trebleHz * (1 + 0.03 * cabRng.symmetric()) * (1 + 0.01 * rng.symmetric());
+    v.fizzDb = v.cab->fizzDb + cabRng.symmetric();
+
+    auto jitter = [&rng](Peak p) {
+        p.hz *= 1 + 0.025 * rng.symmetric();
+        p.db += 0.6 * rng.symmetric();
+        p.q *= 1 + 0.1 * rng.symmetric();
+        return p;
+    };
+    for (const Peak& p : v.cab->voicing)
+        if (p.hz > 0)
+        {
+            Peak c = p;
+            c.hz *= 1 + 0.05 * cabRng.symmetric();
+            v.cabinetPeaks.push_back(jitter(c));
+        }
+    // Small cone-breakup ripples: the fingerprint of this particular speaker.
+    const int ripples = 6 + static_cast<int>(cabRng.uniform() * 7);
+    for (int i = 0; i < ripples; ++i)
+    {
+        Peak p;
+        p.hz = 700.0 * std::pow(9000.0 / 700.0, cabRng.uniform());
+        p.db = (cabRng.uniform() < 0.5 ? -1 : 1) * (1.0 + cabRng.uniform());
+        p.q = 5 + 10 * cabRng.uniform();
+        v.cabinetPeaks.push_back(jitter(p));
+    }
+    // Standing waves across and through a closed box: peak/dip pairs.
+    if (v.cab->construction != Construction::openBack)
+    {
+        const double dims[] = {v.cab->width, v.cab->height, v.cab->depth};
+        const int modes = 2 + static_cast<int>(cabRng.uniform() * 3);
+        for (int i = 0; i < modes; ++i)
+        {
+            const double f = speedOfSound / (2 * dims[i % 3]) * (i >= 3 ? 2 : 1);
+            const double level = 1.0 + cabRng.uniform();
+            const double q = 8 + 12 * cabRng.uniform();
+            v.cabinetPeaks.push_back(jitter({f, level, q}));
+            v.cabinetPeaks.push_back(jitter({f * 1.07, -level, q}));
+        }
+    }
+    for (const Peak& p : v.mic->presence)
+        if (p.hz > 0)
+            v.micPeaks.push_back(jitter(p));
+
+    for (double& r : v.ripple)
+        r = 0.5 * rng.gaussian();
+    for (double& r : v.fizzRipple)
+        r = 5.0 * rng.symmetric();
+
+    v.distance = v.place->metres * (1 + 0.08 * rng.symmetric());
+    v.sourceAngle = v.place->sourceAngle > 0 ? v.place->sourceAngle + 3 * rng.symmetric() : 0;
+    v.micAngle = v.place->microphoneAngle > 0 ? v.place->microphoneAngle + 3 * rng.symmetric() : 0;
+    v.sourceRadius = 0.42 * v.cab->coneRadius;
+    v.tailShelfDb = 4.5 + 1.5 * rng.symmetric();
+    // Directional microphones hear less of the diffuse field.
+    v.drrTarget = v.place->directToReverb + 1.5 * rng.symmetric() + (v.mic->gradient - 0.5) * 4.0;
+    v.rtScale = 1 + 0.1 * rng.symmetric();
+    v.mixingTime = room.mixingTime * (1 + 0.1 * rng.symmetric());
+    v.rearGain = v.place->rearWaveGain * (1 + 0.15 * rng.symmetric());
+    v.rearPath = v.cab->rearPath * (1 + 0.05 * rng.symmetric());
+    return v;
+}
+
+// Level of the cabinet and microphone alone, as the far field would hear it (dB).
+double commonDb(const Voice& v, double f)
+{
+    const CabinetVoice& c = *v.cab;
+    double power = 1;
+    switch (c.construction)
+    {
+        case Construction::portedBass: power *= butterHighPass(f / v.lowHz, 4); break;
+        default: power *= highPass2(f / v.lowHz, v.lowQ); break;
+    }
+    // Treble: the cone's roll-off plus a band of fizz above it.
+    const double treble = butterLowPass(f / v.trebleHz, c.trebleOrder);
+    const double fizz = std::pow(10.0, (v.fizzDb + interpolateLogGrid(v.fizzRipple.data(), 20, f, 6000, 3)) / 10.0)
+                        * highPass2(f / 7000, 0.7) * butterLowPass(f / 12000, 4);
+    power *= treble + fizz;
+    double level = db(power);
+    for (const Peak& p : v.cabinetPeaks)
+        level += peakDb(f, p);
+    level += interpolateLogGrid(v.ripple.data(), 40, f, 200, 6) * (f < 8000 ? 1 : 0);
+
+    const MicrophoneVoice& m = *v.mic;
+    double micPower = lowPass2(f / m.topHz, m.topQ);
+    if (m.lowCutHz > 0)
+        micPower *= highPass2(f / m.lowCutHz, m.lowCutQ);
+    level += db(micPower);
+    for (const Peak& p : v.micPeaks)
+        level += peakDb(f, p);
+    return level;
+}
+
+// Gradient microphones rise in the bass near a source; r_eff keeps a cone
+// from looking like a point source close up.
+double proximityPower(const Voice& v, double f, double r)
+{
+    const double reff = std::sqrt(r * r + v.cab->coneRadius * v.cab->coneRadius);
+    const double t = v.mic->gradient * speedOfSound / (2 * pi * f * reff);
+    return 1 + t * t;
+}
+
+// Amplitude of the cone's radiation at angle `theta` (radians) off its axis.
+double sourceGain(const Voice& v, double f, double theta)
+{
+    const auto& tables = DirectivityTables::get();
+    const double k = 2 * pi * f / speedOfSound;
+    if (theta <= pi / 2)
+        return std::sqrt(tables.pistonPower(k * v.sourceRadius * std::sin(theta)));
+    // Behind the baffle only the lows diffract round the box.
+    return std::sqrt(tables.pistonPower(k * v.sourceRadius)) / std::sqrt(1 + (f / 300) * (f / 300));
+}
+
+// Signed amplitude of the microphone for sound arriving `theta` off its axis.
+double microphoneGain(const Voice& v, double f, double theta)
+{
+    const double b = v.mic->gradient;
+    const double k = 2 * pi * f / speedOfSound;
+    return ((1 - b) + b * std::cos(theta)) * DirectivityTables::get().capsule(k * v.mic->diaphragmRadius * std::sin(theta));
+}
+
+struct Path
+{
+    double distance; // metres travelled
+    double level;    // broadband gain relative to the direct sound
+    double emission; // angle off the cone's axis (radians)
+    double arrival;  // angle off the microphone's axis (radians)
+    double surfaceLowPassHz; // 0 = none
+    bool rearWave;
+};
+
+// Biquad high-pass (cookbook formula), used to weigh direct against reverberant energy.
+std::vector<double> highPass500(const std::vector<double>& x)
+{
+    const double w = 2 * pi * 500.0 / sampleRate, alpha = std::sin(w) / (2 * std::sqrt(0.5));
+    const double cw = std::cos(w), a0 = 1 + alpha;
+    const double b0 = (1 + cw) / 2 / a0, b1 = -(1 + cw) / a0, b2 = b0, a1 = -2 * cw / a0, a2 = (1 - alpha) / a0;
+    std::vector<double> y(x.size());
+    double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+    for (size_t i = 0; i < x.size(); ++i)
+    {
+        y[i] = b0 * x[i] + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+        x2 = x1;
+        x1 = x[i];
+        y2 = y1;
+        y1 = y[i];
+    }
+    return y;
+}
+} // namespace
+
+std::string responseName(int index)
+{
+    const int cabinet = index / (microphoneCount * placementCount);
+    const int microphone = (index / placementCount) % microphoneCount;
+    const PlacementVoice& p = placementVoices[index % placementCount];
+    return std::string(cabinetVoices[cabinet].name) + " " + microphoneVoices[microphone].name + " " + p.position + " "
+           + p.distance;
+}
+
+struct Synthesiser::Work
+{
+    RealFft big{bigSize};
+    RealFft mid{workSize};
+    std::vector<std::complex<double>> direct = std::vector<std::complex<double>>(workSize / 2 + 1);
+    std::vector<double> common = std::vector<double>(workSize / 2 + 1);
+};
+
+Synthesiser::Synthesiser() : work(std::make_unique<Work>())
+{
+    DirectivityTables::get();
+}
+
+Synthesiser::~Synthesiser() = default;
+
+Response Synthesiser::synthesise(int index)
+{
+    Work& w = *work;
+    const Voice v = makeVoice(index);
+    Rng noiseRng(std::string(catalogueVersion) + "|tail|" + responseName(index));
+    const double thetaS = v.sourceAngle * pi / 180, thetaM = v.micAngle * pi / 180;
+
+    // 1. Direct sound: the level on the working grid (fine enough for the
+    //    narrowest box mode), interpolated onto the fine grid, made minimum
+    //    phase there by folding the real cepstrum.
+    const int bins = workSize / 2 + 1;
+    const double binHz = static_cast<double>(sampleRate) / workSize;
+    std::vector<double> directLevel(static_cast<size_t>(bins)), inverseDirect(static_cast<size_t>(bins));
+    for (int k = 0; k < bins; ++k)
+    {
+        const double f = std::max(k, 1) * binHz;
+        const double common = commonDb(v, f);
+        const double pos = sourceGain(v, f, thetaS) * microphoneGain(v, f, thetaM);
+        const double prox = proximityPower(v, f, v.distance);
+        w.common[static_cast<size_t>(k)] = common;
+        directLevel[static_cast<size_t>(k)] = std::max(common + db(prox) + db(pos * pos), -100.0);
+        inverseDirect[static_cast<size_t>(k)] = 1.0 / (std::sqrt(prox) * std::max(std::fabs(pos), 1e-3));
+    }
+    const int bigBins = bigSize / 2 + 1;
+    for (int k = 0; k < bigBins; ++k)
+    {
+        const int i = std::min(k / 4, bins - 2);
+        const double t = (k - 4 * i) / 4.0;
+        const double level = directLevel[static_cast<size_t>(i)] * (1 - t) + directLevel[static_cast<size_t>(i) + 1] * t;
+        w.big.spectrum[k] = {level * (std::log(10.0) / 20.0), 0.0};
+    }
+    w.big.inverse(); // real cepstrum
+    for (int n = 1; n < bigSize / 2; ++n)
+    {
+        w.big.time[n] *= 2;
+        w.big.time[bigSize - n] = 0;
+    }
+    w.big.forward();
+    // Keep every fourth bin: the response wrapped to workSize samples, which it fits.
+    for (int k = 0; k < bins; ++k)
+        w.direct[static_cast<size_t>(k)] = std::exp(w.big.spectrum[4 * k]);
+
+    // 2. Geometry: the cabinet in the room, the microphone in front of one driver.
+    const CabinetVoice& c = *v.cab;
+    const Vec baffle{room.cabinetX, room.backGap + c.depth, c.standHeight + c.height / 2};
+    std::vector<Vec> drivers;
+    drivers.reserve(static_cast<size_t>(c.rows * c.columns));
+    for (int row = c.rows - 1; row >= 0; --row)
+        for (int col = 0; col < c.columns; ++col)
+            drivers.push_back(baffle + Vec{(col - (c.columns - 1) / 2.0) * c.spacing, 0, (row - (c.rows - 1) / 2.0) * c.spacing});
+    const Vec s0 = drivers[0]; // the upper-left driver
+    const double side = s0.x <= baffle.x ? 1.0 : -1.0; // move off axis towards the box's centre
+    const Vec micPos = s0 + Vec{side * v.distance * std::sin(thetaS), v.distance * std::cos(thetaS), 0};
+    const Vec toSource = s0 - micPos;
+    const Vec micAxis = Vec{toSource.x * std::cos(thetaM) - toSource.y * std::sin(thetaM) * side,
+                            toSource.y * std::cos(thetaM) + toSource.x * std::sin(thetaM) * side, toSource.z};
+    const Vec forward{0, 1, 0};
+    const double nearLimit = std::max(v.distance, 0.08);
+
+    std::vector<Path> paths;
+    for (size_t i = 1; i < drivers.size(); ++i)
+    {
+        const Vec d = micPos - drivers[i];
+        paths.push_back({length(d), nearLimit / length(d), angleBetween(d, forward), angleBetween(drivers[i] - micPos, micAxis), 0, false});
+    }
+    // First-order images of every driver in the six boundaries.
+    struct Plane
+    {
+        int axis;
+        double at, reflection, lowPassHz;
+    };
+    const Plane planes[] = {{2, 0.0, room.floorReflection, 9000},       {2, room.height, room.ceilingReflection, room.wallTrebleLossHz},
+                            {0, 0.0, room.wallReflection, room.wallTrebleLossHz}, {0, room.width, room.wallReflection, room.wallTrebleLossHz},
+                            {1, 0.0, room.wallReflection, room.wallTrebleLossHz}, {1, room.depth, room.wallReflection, room.wallTrebleLossHz}};
+    auto component = [](Vec& p, int axis) -> double& { return axis == 0 ? p.x : axis == 1 ? p.y : p.z; };
+    for (const Plane& plane : planes)
+        for (const Vec& s : drivers)
+        {
+            Vec image = s;
+            component(image, plane.axis) = 2 * plane.at - component(image, plane.axis);
+            Vec leaving = micPos - image;
+            component(leaving, plane.axis) = -component(leaving, plane.axis);
+            const double r = length(micPos - image);
+            paths.push_back({r, nearLimit / r * plane.reflection, angleBetween(leaving, forward), angleBetween(image - micPos, micAxis),
+                             plane.lowPassHz, false});
+        }
+    if (c.construction == Construction::openBack)
+    {
+        // The back of the cone radiates inverted through the open back and
+        // round the box; the wall behind the combo throws it back once more.
+        const double r = v.distance + v.rearPath;
+        paths.push_back({r, -v.rearGain, 0, thetaM, 1200, true});
+        const double bounce = r + 2 * room.backGap;
+        paths.push_back({bounce, -v.rearGain * r / bounce * room.wallReflection, 0, thetaM, 1000, true});
+    }
+
+    // 3. Sum of all paths in the frequency domain: the direct sound carries the
+    //    minimum-phase spectrum, the others are relative to it.
+    std::vector<std::complex<double>> sum(static_cast<size_t>(bins));
+    {
+        const double tau = v.distance / speedOfSound;
+        for (int k = 0; k < bins; ++k)
+            sum[static_cast<size_t>(k)] = std::polar(1.0, -2 * pi * k * binHz * tau);
+    }
+    const auto& tables = DirectivityTables::get();
+    const double b = v.mic->gradient;
+    for (const Path& p : paths)
+    {
+        const double tau = p.distance / speedOfSound;
+        const std::complex<double> step = std::polar(1.0, -2 * pi * binHz * tau);
+        std::complex<double> phasor = 1;
+        const double micPattern = (1 - b) + b * std::cos(p.arrival);
+        const double micX = 2 * pi / speedOfSound * v.mic->diaphragmRadius * std::sin(p.arrival);
+        const bool behind = p.emission > pi / 2;
+        const double srcX = 2 * pi / speedOfSound * v.sourceRadius * (behind ? 1.0 : std::sin(p.emission));
+        const double reff2 = p.distance * p.distance + v.cab->coneRadius * v.cab->coneRadius;
+        const double proxK = b * speedOfSound / (2 * pi * std::sqrt(reff2));
+        for (int k = 0; k < bins; ++k, phasor *= step)
+        {
+            const double f = std::max(k, 1) * binHz;
+            double gain = p.level * inverseDirect[static_cast<size_t>(k)] * micPattern * tables.capsule(micX * f);
+            if (p.rearWave)
+                gain *= std::sqrt(lowPass2(f / p.surfaceLowPassHz, 0.6));
+            else
+            {
+                gain *= std::sqrt(tables.pistonPower(srcX * f) * (1 + (proxK / f) * (proxK / f)));
+                if (behind)
+                    gain /= std::sqrt(1 + (f / 300) * (f / 300));
+                if (p.surfaceLowPassHz > 0)
+                    gain *= std::max(1.0 / std::sqrt(1 + (f / p.surfaceLowPassHz) * (f / p.surfaceLowPassHz)), 0.3);
+            }
+            sum[static_cast<size_t>(k)] += gain * phasor;
+        }
+    }
+    for (int k = 0; k < bins; ++k)
+        w.mid.spectrum[k] = w.direct[static_cast<size_t>(k)] * sum[static_cast<size_t>(k)];
+    w.mid.inverse();
+    std::vector<double> early(w.mid.time, w.mid.time + responseLength);
+
+    // 4. Room tail: noise coloured by the cabinet's power response, split into
+    //    octave bands that each decay at their own rate.
+    for (int n = 0; n < workSize; ++n)
+        w.mid.time[n] = noiseRng.gaussian();
+    w.mid.forward();
+    std::vector<std::complex<double>> noise(w.mid.spectrum, w.mid.spectrum + bins);
+    for (int k = 0; k < bins; ++k)
+    {
+        const double f = std::max(k, 1) * binHz;
+        const double shelf = f <= 600 ? 0 : f >= 2500 ? 1 : 0.5 - 0.5 * std::cos(pi * std::log(f / 600) / std::log(2500.0 / 600));
+        const double diffuseDb = w.common[static_cast<size_t>(k)] - shelf * (v.tailShelfDb + 2 * v.mic->gradient);
+        noise[static_cast<size_t>(k)] *= std::pow(10.0, std::max(diffuseDb, -100.0) / 20);
+    }
+    std::vector<double> tail(responseLength, 0.0);
+    const double start = v.distance / speedOfSound + v.mixingTime;
+    for (int band = 0; band < 7; ++band)
+    {
+        for (int k = 0; k < bins; ++k)
+        {
+            const double u = std::log2(std::max(k, 1) * binHz / 125.0) - band;
+            double weight = std::fabs(u) < 1 ? std::cos(pi / 2 * u) * std::cos(pi / 2 * u) : 0;
+            if ((band == 0 && u <= 0) || (band == 6 && u >= 0))
+                weight = 1;
+            w.mid.spectrum[k] = noise[static_cast<size_t>(k)] * weight;
+        }
+        w.mid.inverse();
+        const double dbPerSecond = 60.0 / (room.rt60[band] * v.rtScale) + room.airDbPerSecond[band];
+        for (int n = 0; n < responseLength; ++n)
+        {
+            const double t = static_cast<double>(n) / sampleRate - start;
+            if (t <= 0)
+                continue;
+            const double rise = t >= room.onsetRamp ? 1 : 0.5 - 0.5 * std::cos(pi * t / room.onsetRamp);
+            tail[static_cast<size_t>(n)] += w.mid.time[n] * rise * std::pow(10.0, -dbPerSecond * t / 20);
+        }
+    }
+
+    // 5. Scale the tail to the placement's direct-to-reverberant ratio,
+    //    measured above 500 Hz around the direct sound.
+    const int onset = static_cast<int>(v.distance / speedOfSound * sampleRate);
+    const int windowStart = std::max(0, onset - sampleRate / 2000), windowEnd = onset + sampleRate / 400;
+    auto split = [&](const std::vector<double>& x, double& inside, double& outside) {
+        const std::vector<double> y = highPass500(x);
+        inside = outside = 0;
+        for (int n = 0; n < responseLength; ++n)
+            (n >= windowStart && n < windowEnd ? inside : outside) += y[static_cast<size_t>(n)] * y[static_cast<size_t>(n)];
+    };
+    double directIn, directOut, tailIn, tailOut;
+    split(early, directIn, directOut);
+    split(tail, tailIn, tailOut);
+    const double ratio = std::pow(10.0, v.drrTarget / 10);
+    const double numerator = directIn - ratio * directOut, denominator = ratio * tailOut - tailIn;
+    double tailGain = numerator > 0 && denominator > 0 ? std::sqrt(numerator / denominator) : 0.0;
+    // A trace of room keeps even a close response alive, well under its target.
+    tailGain = std::max(tailGain, 1e-3 * std::sqrt(directIn / std::max(tailOut, 1e-30)));
+
+    Response out;
+    out.name = responseName(index);
+    out.samples.resize(responseLength);
+    for (int n = 0; n < responseLength; ++n)
+        out.samples[static_cast<size_t>(n)] = early[static_cast<size_t>(n)] + tailGain * tail[static_cast<size_t>(n)];
+    for (int n = 0; n < fadeLength; ++n)
+        out.samples[static_cast<size_t>(responseLength - fadeLength + n)] *= 0.5 + 0.5 * std::cos(pi * (n + 1) / fadeLength);
+
+    // 6. Equal loudness: the power in 100 Hz..5 kHz weighted by 1/f.
+    std::fill(w.mid.time, w.mid.time + workSize, 0.0);
+    std::copy(out.samples.begin(), out.samples.end(), w.mid.time);
+    w.mid.forward();
+    double weighted = 0, weights = 0;
+    for (int k = 0; k < bins; ++k)
+    {
+        const double f = k * binHz;
+        if (f < 100 || f > 5000)
+            continue;
+        weighted += std::norm(w.mid.spectrum[k]) / f;
+        weights += 1 / f;
+    }
+    const double loudness = std::sqrt(weighted / weights);
+    for (double& s : out.samples)
+        s /= loudness;
+
+    char text[1024];
+    std::snprintf(text, sizeof text,
+                  "name=%s\nversion=%s\nconstruction=%d\nlow_hz=%.2f\nlow_q=%.3f\ntreble_hz=%.1f\nfizz_db=%.1f\n"
+                  "distance_m=%.4f\nonset_ms=%.4f\nsource_angle_deg=%.1f\nmic_angle_deg=%.1f\ngradient=%.2f\n"
+                  "paths=%zu\nrear_gain=%.3f\ndrr_target_db=%.2f\ntail_gain=%.5g\nrt60_scale=%.3f\nloudness_db=%.3f\n",
+                  out.name.c_str(), catalogueVersion, static_cast<int>(c.construction), v.lowHz, v.lowQ, v.trebleHz,
+                  v.fizzDb, v.distance, v.distance / speedOfSound * 1000, v.sourceAngle, v.micAngle, v.mic->gradient,
+                  paths.size(), c.construction == Construction::openBack ? v.rearGain : 0.0, v.drrTarget, tailGain,
+                  v.rtScale, 20 * std::log10(loudness));
+    out.parameters = text;
+    return out;
+}
+
+std::vector<unsigned char> encodeWav(const std::vector<double>& samples, double gain, const std::string& text)
+{
+    std::vector<unsigned char> out;
+    out.reserve(wavFileSize);
+    auto tag = [&out](const char* t) { out.insert(out.end(), t, t + 4); };
+    auto u32 = [&out](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            out.push_back(static_cast<unsigned char>(v >> (8 * i)));
+    };
+    auto u16 = [&out](unsigned v) {
+        out.push_back(static_cast<unsigned char>(v));
+        out.push_back(static_cast<unsigned char>(v >> 8));
+    };
+    tag("RIFF");
+    u32(wavFileSize - 8);
+    tag("WAVE");
+    tag("fmt ");
+    u32(16);
+    u16(1);
+    u16(1);
+    u32(sampleRate);
+    u32(sampleRate * 3);
+    u16(3);
+    u16(24);
+    tag("data");
+    u32(responseLength * 3);
+    for (int n = 0; n < responseLength; ++n)
+    {
+        const double x = n < static_cast<int>(samples.size()) ? samples[static_cast<size_t>(n)] * gain : 0.0;
+        const long q = std::clamp(std::lround(x * 8388608.0), -8388608L, 8388607L);
+        const auto bits = static_cast<std::uint32_t>(q);
+        out.push_back(static_cast<unsigned char>(bits));
+        out.push_back(static_cast<unsigned char>(bits >> 8));
+        out.push_back(static_cast<unsigned char>(bits >> 16));
+    }
+    tag("AFAn");
+    u32(parameterChunkSize);
+    std::string chunk = text.substr(0, parameterChunkSize);
+    chunk.resize(parameterChunkSize, ' ');
+    out.insert(out.end(), chunk.begin(), chunk.end());
+    out.push_back(0); // pad to an even chunk length
+    return out;
+}
+} // namespace morvane3::irsynth

@@ -1,0 +1,170 @@
+#pragma once
+// The voicing of the whole impulse-response catalogue in one place: every
+// cabinet, microphone, position and distance with the parameters the
+// synthesiser reads. This is the file a sound designer edits; everything else
+// is physics and plumbing. Frequencies in Hz, levels in dB, lengths in metres.
+//
+// Sources of the figures: closed-box alignment fc = fs*sqrt(1 + Vas/Vb);
+// driver and microphone datasheets for corners and presence peaks; the
+// first-order gradient pattern (1 - B) + B cos(theta) for polar responses.
+
+namespace morvane3::irsynth
+{
+struct Peak
+{
+    double hz = 0; // 0 ends a list
+    double db = 0;
+    double q = 1;
+};
+
+enum class Construction
+{
+    closedBack,   // sealed guitar box: 2nd-order roll-off at fc, box modes
+    openBack,     // combo: driver in free air plus the inverted rear wave
+    sealedBass,   // sealed multi-10 bass cabinet
+    portedBass    // vented bass cabinet: 4th-order roll-off at the tuning
+};
+
+constexpr int maxVoicingPeaks = 7;
+
+struct CabinetVoice
+{
+    const char* name;
+    Construction construction;
+    double coneRadius;      // effective cone radius: 0.105 (10"), 0.127 (12"), 0.16 (15")
+    int columns, rows;      // driver layout on the baffle
+    double spacing;         // driver centre distance
+    double width, height, depth; // outer box
+    double standHeight;     // bottom of the box above the floor
+    double lowHz, lowQ;     // low-end corner (fc and Qtc, or fs and Qts for open backs)
+    double trebleHz;        // Butterworth treble corner f_h
+    int trebleOrder;        // 4 = 24 dB/octave
+    double fizzDb;          // level of the cone's top-octave fizz (relative to the mids)
+    double rearPath;        // open back: extra path of the rear wave around the box
+    Peak voicing[maxVoicingPeaks]; // breakup dips and peaks that give the cabinet its character
+};
+
+// clang-format off
+inline constexpr CabinetVoice cabinetVoices[] = {
+//  name         construction               cone   c  r  spacing  w     h     d     stand  lowHz lowQ  f_h    ord fizz   rear
+    {"1960",      Construction::closedBack, 0.127, 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  118, 1.15, 4000,  4, -42, 0,
+        {{1900, 4.0, 0.9}, {1350, -2.0, 3.0}, {3300, 3.0, 3.5}, {4300, 2.0, 4.0}, {120, 0.8, 1.5}}},
+    {"Angora",    Construction::closedBack, 0.127, 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  115, 1.10, 4400,  4, -42, 0,
+        {{320, 2.5, 1.2}, {2800, 5.5, 2.5}, {1500, -2.5, 3.0}, {4200, 2.0, 4.0}}},
+    {"Eagle",     Construction::closedBack, 0.127, 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  130, 1.05, 5000,  4, -38, 0,
+        {{1600, -2.0, 3.0}, {3000, 3.5, 3.0}, {4500, 4.0, 3.5}, {6200, 2.0, 4.0}, {250, -1.0, 1.5}}},
+    {"Excel",     Construction::closedBack, 0.127, 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  120, 1.15, 4600,  4, -40, 0,
+        {{1400, -5.0, 2.5}, {3000, 8.0, 2.5}, {4300, 3.0, 4.0}, {600, -1.5, 1.5}}},
+    {"Green",     Construction::closedBack, 0.127, 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  112, 0.95, 3600,  4, -46, 0,
+        {{800, 2.0, 1.2}, {1500, 3.0, 1.5}, {2600, 3.5, 3.0}, {3400, 2.0, 4.0}, {120, -1.0, 1.2}}},
+    {"Igor",      Construction::closedBack, 0.127, 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  118, 1.20, 4800,  4, -40, 0,
+        {{550, -5.0, 0.8}, {3500, 5.5, 2.5}, {1600, -1.5, 3.0}, {5200, 2.0, 4.0}, {100, 1.0, 1.5}}},
+    {"Ogre",      Construction::closedBack, 0.127, 2, 2, 0.40,   0.84, 0.84, 0.42, 0.00,  100, 1.30, 4300,  4, -42, 0,
+        {{300, 2.5, 1.0}, {600, 1.5, 1.5}, {1500, -2.0, 3.0}, {2900, 4.0, 3.0}}},
+    {"Oversize",  Construction::closedBack, 0.127, 2, 2, 0.40,   0.84, 0.90, 0.40, 0.00,   95, 1.15, 4800,  4, -40, 0,
+        {{1400, -4.0, 2.5}, {2800, 6.5, 2.5}, {3900, 3.0, 4.0}, {700, -1.0, 2.0}}},
+    {"Sterling",  Construction::closedBack, 0.127, 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  122, 1.00, 5500,  4, -37, 0,
+        {{1300, -1.5, 3.0}, {3000, 3.0, 3.0}, {5000, 4.0, 3.0}, {6500, 2.0, 4.0}}},
+    {"Tangerine", Construction::closedBack, 0.127, 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  116, 1.10, 4200,  4, -44, 0,
+        {{1000, 4.5, 1.1}, {2200, 1.5, 2.0}, {3600, 2.0, 4.0}, {1700, -1.0, 4.0}}},
+    {"Damien",    Construction::closedBack, 0.127, 2, 1, 0.33,   0.70, 0.48, 0.30, 0.00,  128, 1.05, 5000,  4, -39, 0,
+        {{1400, -3.5, 2.5}, {3200, 6.0, 2.5}, {4600, 3.0, 4.0}, {500, -1.5, 1.5}}},
+    {"Genzie",    Construction::closedBack, 0.127, 2, 1, 0.33,   0.70, 0.48, 0.30, 0.00,  118, 1.05, 4500,  4, -42, 0,
+        {{400, 1.5, 1.0}, {1800, 1.5, 1.5}, {3000, 3.0, 3.0}, {1400, -1.5, 3.0}}},
+    {"Blackface", Construction::openBack,   0.127, 1, 1, 0.00,   0.52, 0.44, 0.24, 0.45,   82, 0.80, 6000,  4, -36, 0.40,
+        {{700, -3.0, 0.9}, {3500, 5.0, 2.0}, {5300, 3.0, 3.5}, {1800, -1.0, 3.0}}},
+    {"Chordal",   Construction::openBack,   0.127, 2, 1, 0.33,   0.66, 0.50, 0.25, 0.45,   80, 0.85, 6500,  4, -34, 0.42,
+        {{1500, -1.0, 3.0}, {3000, 2.0, 2.5}, {5000, 3.0, 3.0}, {7000, 1.5, 3.0}}},
+    {"Top Boost", Construction::openBack,   0.127, 2, 1, 0.33,   0.70, 0.56, 0.26, 0.45,   80, 0.90, 5800,  4, -36, 0.44,
+        {{3800, 5.0, 1.4}, {5500, 4.0, 3.0}, {1400, -2.0, 2.5}, {900, 1.0, 1.5}}},
+    {"Zodiac",    Construction::openBack,   0.127, 2, 1, 0.33,   0.66, 0.50, 0.24, 0.45,   90, 0.80, 6200,  4, -33, 0.40,
+        {{200, -2.0, 1.0}, {4500, 4.0, 2.5}, {7000, 3.0, 2.5}, {1600, -1.5, 3.0}}},
+    {"Dazed",     Construction::openBack,   0.105, 2, 1, 0.28,   0.56, 0.46, 0.23, 0.45,  100, 1.30, 5500,  4, -37, 0.36,
+        {{1700, 4.5, 1.6}, {2800, 4.0, 2.5}, {250, -2.5, 1.0}, {4300, 2.0, 4.0}}},
+    {"Tweed",     Construction::openBack,   0.105, 2, 2, 0.28,   0.62, 0.60, 0.26, 0.45,   96, 1.30, 4200,  4, -44, 0.48,
+        {{180, 2.0, 1.0}, {1100, 2.0, 1.2}, {2400, 3.0, 2.5}, {3400, -1.5, 3.0}}},
+    {"Manatee",   Construction::sealedBass, 0.105, 2, 4, 0.28,   0.61, 1.22, 0.45, 0.00,   55, 0.75, 4000,  6, -70, 0,
+        {{350, 2.5, 1.2}, {800, 1.5, 1.5}, {2300, 4.0, 2.5}, {1400, -1.5, 2.5}}},
+    {"Motown",    Construction::portedBass, 0.160, 1, 1, 0.00,   0.60, 0.72, 0.50, 0.00,   45, 0.71, 2500,  4, -72, 0,
+        {{90, 2.0, 1.0}, {700, -1.5, 1.2}, {2200, 4.5, 2.5}, {400, 1.0, 1.5}}},
+};
+// clang-format on
+
+constexpr int maxPresencePeaks = 3;
+
+struct MicrophoneVoice
+{
+    const char* name;
+    double gradient;        // B of (1 - B) + B cos(theta): 0 omni, 0.5 cardioid, 1 figure-8
+    double diaphragmRadius; // sets the off-axis treble loss
+    double lowCutHz, lowCutQ; // 2nd-order high-pass in the far field (0 = none)
+    double topHz, topQ;     // 2nd-order treble roll-off
+    Peak presence[maxPresencePeaks];
+};
+
+// clang-format off
+inline constexpr MicrophoneVoice microphoneVoices[] = {
+//  name          B     a_d     lowcut  Q     top     Q
+    {"121",       1.00, 0.012,   22,   0.70, 10500, 0.60, {{900, 0.8, 0.7}, {4000, -1.0, 0.8}}},
+    {"409",       0.63, 0.010,   80,   0.60, 16500, 0.70, {{5000, 5.0, 1.4}, {2200, 1.0, 1.5}}},
+    {"421",       0.50, 0.018,   50,   0.60, 17000, 0.70, {{5000, 2.5, 0.6}, {1200, -0.8, 1.5}}},
+    {"545",       0.50, 0.011,  100,   0.60, 16000, 0.70, {{4000, 4.0, 1.2}, {8000, 1.0, 2.0}}},
+    {"57",        0.50, 0.011,  100,   0.50, 12500, 0.80, {{5200, 5.0, 1.2}, {2500, 1.5, 2.0}, {9500, 2.0, 3.0}}},
+    {"i5",        0.56, 0.011,   50,   0.60, 19000, 0.70, {{6500, 3.0, 1.0}, {3500, 1.0, 2.0}}},
+    {"Reference", 0.00, 0.006,   10,   0.70, 22000, 0.70, {}},
+    {"U87",       0.50, 0.013,   25,   0.70, 20000, 0.70, {{10000, 3.0, 1.0}, {200, -0.5, 1.0}}},
+};
+// clang-format on
+
+struct PlacementVoice
+{
+    const char* position;
+    const char* distance;
+    double metres;          // cap to grille, the acoustic distance of the onset
+    double sourceAngle;     // degrees off the cone's axis, seen from the microphone
+    double microphoneAngle; // degrees the microphone is turned away from the cone
+    double rearWaveGain;    // open backs: level of the inverted rear wave
+    double directToReverb;  // target ratio, dB (after a 500 Hz high-pass)
+};
+
+// clang-format off
+inline constexpr PlacementVoice placementVoices[] = {
+//  position    distance  metres  source mic  rear  D/R
+    {"On Axis",  "Close",  0.050,   0,    0,  0.18, 44},
+    {"On Axis",  "Mid",    0.300,   0,    0,  0.45, 20},
+    {"On Axis",  "Far",    1.000,   0,    0,  0.65,  2},
+    {"Off Axis", "Close",  0.055,  38,   35,  0.18, 44},
+    {"Off Axis", "Mid",    0.310,  32,   20,  0.45, 19},
+    {"Off Axis", "Far",    1.050,  30,    0,  0.65,  1},
+};
+// clang-format on
+
+// The studio the cabinets stand in (about 60 m^3, lightly treated).
+struct RoomVoice
+{
+    double width, depth, height; // x, y, z
+    double cabinetX;             // centre of the cabinet's front across the room
+    double backGap;              // cabinet back to the rear wall
+    double floorReflection, wallReflection, ceilingReflection; // |R| at low frequencies
+    double wallTrebleLossHz;     // absorbers take the treble off wall bounces above this
+    double rt60[7];              // octave bands 125 Hz ... 8 kHz, seconds
+    double airDbPerSecond[7];    // extra decay from air absorption, same bands
+    double mixingTime;           // seconds after the direct sound the diffuse tail starts
+    double onsetRamp;            // raised-cosine rise of the tail, seconds
+};
+
+inline constexpr RoomVoice room = {
+    4.9, 4.2, 2.9, 2.3, 0.45, 0.90, 0.60, 0.50, 2500,
+    {0.30, 0.28, 0.26, 0.25, 0.23, 0.21, 0.18},
+    {0.0, 0.0, 0.3, 1.0, 3.0, 10.0, 36.0},
+    0.004, 0.008,
+};
+
+constexpr int cabinetCount = sizeof(cabinetVoices) / sizeof(cabinetVoices[0]);
+constexpr int microphoneCount = sizeof(microphoneVoices) / sizeof(microphoneVoices[0]);
+constexpr int placementCount = sizeof(placementVoices) / sizeof(placementVoices[0]);
+constexpr int responseCount = cabinetCount * microphoneCount * placementCount;
+
+// Bumped whenever the model changes, so every seed changes with it.
+constexpr const char* catalogueVersion = "morvane3-ir-1";
+} // namespace morvane3::irsynth
