@@ -151,9 +151,14 @@ void Morvane3AudioProcessor::setParameterValueNotifyingHost(int index, float val
         parameter->setValueNotifyingHost(parameter->toHostValue(value));
 }
 
-juce::String Morvane3AudioProcessor::getParameterText(int index) const
+const juce::String Morvane3AudioProcessor::getParameterText(int index)
 {
     return formatParameterText(getParameterValue(index)).text;
+}
+
+juce::String Morvane3AudioProcessor::getParameterText(int index, int maximumLength)
+{
+    return getParameterText(index).substring(0, juce::jmax(0, maximumLength));
 }
 
 juce::String Morvane3AudioProcessor::getParameterNameForIndex(int index) const

@@ -67,10 +67,10 @@ public:
     void setParameterValueNotifyingHost(int index, float value);
     // Hides the framework's deprecated index-based text accessors on purpose:
     // the parameter objects serve the hosts.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Woverloaded-virtual"
-    juce::String getParameterText(int index) const; // two decimals
-#pragma GCC diagnostic pop
+    // Two decimals. Overrides the framework's deprecated index-based accessors,
+    // which the parameter objects have replaced for hosts, so both agree.
+    const juce::String getParameterText(int index) override;
+    juce::String getParameterText(int index, int maximumLength) override;
     juce::String getParameterNameForIndex(int index) const; // "" for bad index
 
     // Live values: fixed addresses for the processor's lifetime.

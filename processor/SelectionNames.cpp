@@ -1,5 +1,9 @@
 #include "processor/SelectionNames.h"
 
+#include "resources/ResourceTable.h"
+
+#include <juce_audio_formats/juce_audio_formats.h>
+
 namespace morvane3
 {
 namespace
@@ -38,13 +42,28 @@ juce::String impulseResponseName(const juce::String& cabinet, const juce::String
     return cabinet + " " + microphone + " " + position + " " + distance;
 }
 
-ImpulseResponseResource lookUpImpulseResponse(const juce::String&)
+ImpulseResponseResource lookUpImpulseResponse(const juce::String& irName)
 {
-    return {};
+    const auto entry = findResource(impulseResponseTable, irName.toRawUTF8());
+    return { entry.first, entry.second };
 }
 
-tovdsp::Buffer decodeImpulseResponse(const ImpulseResponseResource&, double)
+tovdsp::Buffer decodeImpulseResponse(const ImpulseResponseResource& resource, double workingSampleRate)
 {
-    return {};
+    if (resource.data == nullptr || resource.size <= 0)
+        return {};
+    juce::WavAudioFormat wav;
+    std::unique_ptr<juce::AudioFormatReader> reader(
+        wav.createReaderFor(new juce::MemoryInputStream(resource.data, (size_t) resource.size, false), true));
+    if (reader == nullptr || reader->lengthInSamples <= 0)
+        return {};
+    const auto length = (int) reader->lengthInSamples;
+    juce::AudioBuffer<float> samples(1, length);
+    reader->read(&samples, 0, length, 0, true, false);
+    auto buffer = tovdsp::bufferFromSamples(length, samples.getReadPointer(0));
+    if (workingSampleRate == 48000.0 || workingSampleRate == 88200.0 || workingSampleRate == 96000.0
+        || workingSampleRate == 192000.0)
+        buffer = tovdsp::convertBufferRate(buffer, workingSampleRate, 44100.0);
+    return buffer;
 }
 } // namespace morvane3

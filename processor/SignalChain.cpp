@@ -1,38 +1,111 @@
 #include "processor/SignalChain.h"
 
+#include "dsp/Arithmetic.h"
 #include "dsp/ArrayList.h"
+#include "dsp/Biquad.h"
+#include "dsp/MixArray.h"
 #include "dsp/PartConvolve.h"
 #include "dsp/Plug.h"
 #include "dsp/RawInput.h"
 #include "dsp/Settings.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace morvane3
 {
 using tovdsp::TovDSPArray;
 
+namespace
+{
+constexpr double inverseQWide = 0.7142857142857143;   // 1/1.4: high-pass and low-mid peak
+constexpr double inverseQNarrow = 1.4285714285714286; // 1/0.7: high-mid peak and low-pass
+
+struct Segment
+{
+    int start, end, log2Size;
+};
+// Growing partitions whose starts equal their partition lengths, so the sum has
+// no latency beyond 32 samples on the first 128.
+constexpr Segment segments[] = { { 0, 128, 6 }, { 128, 512, 8 }, { 512, 2048, 10 }, { 2048, 8192, 12 }, { 8192, 0, 14 } };
+
+TovDSPArray pointerTo(const std::atomic<float>& value)
+{
+    return TovDSPArray(&value);
+}
+
+// (stage * (1 - bypass)) + (dry * bypass)
+TovDSPArray bypassMix(const TovDSPArray& stage, const TovDSPArray& complement, const TovDSPArray& dry,
+                      const TovDSPArray& bypass)
+{
+    return tovdsp::Add(tovdsp::Multiply(stage, complement), tovdsp::Multiply(dry, bypass));
+}
+} // namespace
+
 SignalChain::SignalChain(int channelCount, int blockSize, LiveValues& live)
     : numChannels(std::max(1, channelCount)), maxBlockSize(std::max(1, blockSize))
 {
     inputStaging = tovdsp::makeZeroedBuffer(numChannels, maxBlockSize);
     rawInputs = tovdsp::RawInput(numChannels);
-    for (auto& channel : channels)
+
+    const auto complementOf = [](const std::atomic<float>& value) {
+        return tovdsp::Subtract(TovDSPArray(1.0f), pointerTo(value));
+    };
+    const TovDSPArray muteComplement[2] = { complementOf(live.channels[0].mute), complementOf(live.channels[1].mute) };
+    TovDSPArray bypassComplements[2][4];
+    for (int c = 0; c < 2; ++c)
     {
-        channel.plug = tovdsp::Plug(rawInputs);
-        channel.output = channel.plug;
+        auto& values = live.channels[c];
+        bypassComplements[c][0] = complementOf(values.hpfBypass);
+        bypassComplements[c][1] = complementOf(values.lmfBypass);
+        bypassComplements[c][2] = complementOf(values.hmfBypass);
+        bypassComplements[c][3] = complementOf(values.lpfBypass);
     }
-    (void) live;
-    mix = channels[0].output;
-    outputs = mix;
+
+    for (auto& channel : channels)
+        channel.plug = tovdsp::Plug(rawInputs);
+    for (int c = 0; c < 2; ++c)
+        channels[c].output = buildStrip(channels[c].plug, live.channels[c], bypassComplements[c]);
+
+    mix = tovdsp::Add(tovdsp::Multiply(channels[0].output, muteComplement[0]),
+                      tovdsp::Multiply(channels[1].output, muteComplement[1]));
+    outputs = tovdsp::Multiply(mix, pointerTo(live.outputLevel));
 }
 
 SignalChain::~SignalChain() = default;
 
+TovDSPArray SignalChain::buildStrip(const TovDSPArray& x, ChannelLiveValues& live, const TovDSPArray complements[4])
+{
+    const TovDSPArray one(1.0f), zero(0.0f), wide(inverseQWide), narrow(inverseQNarrow);
+
+    const auto h = tovdsp::BHiPass(x, pointerTo(live.hpfHz), wide, one, zero);
+    const auto s1 = bypassMix(h, complements[0], x, pointerTo(live.hpfBypass));
+
+    const auto m = tovdsp::BPeakEQ(s1, pointerTo(live.lmfHz), wide, pointerTo(live.lmGainDb), one, zero);
+    const auto s2 = bypassMix(m, complements[1], s1, pointerTo(live.lmfBypass));
+
+    const auto k = tovdsp::BPeakEQ(s2, pointerTo(live.hmfHz), narrow, pointerTo(live.hmGainDb), one, zero);
+    const auto s3 = bypassMix(k, complements[2], s2, pointerTo(live.hmfBypass));
+
+    const auto l = tovdsp::BLowPass(s3, pointerTo(live.lpfHz), narrow, pointerTo(live.level), zero);
+    const auto d = tovdsp::Multiply(s3, pointerTo(live.level));
+    return bypassMix(l, complements[3], d, pointerTo(live.lpfBypass));
+}
+
 TovDSPArray SignalChain::makeConvolution(const tovdsp::Buffer& ir, const TovDSPArray& input)
 {
-    return tovdsp::PartConvolve(ir, input, 0, 128, 6);
+    TovDSPArray parts[5];
+    for (int i = 0; i < 5; ++i)
+        parts[i] = tovdsp::PartConvolve(ir, input, segments[i].start, segments[i].end, segments[i].log2Size);
+
+    // Summed longest-partition first.
+    auto* list = new tovdsp::ArrayList();
+    for (int i = 4; i >= 0; --i)
+        list->append(parts[i]);
+    auto result = tovdsp::MixArray(list);
+    list->release();
+    return result;
 }
 
 void SignalChain::switchConvolution(int channel, const TovDSPArray& convolution)
