@@ -1,0 +1,13 @@
+#pragma once
+// The cabinet photographs: one front view per cabinet, lit from above, with
+// the speakers where the cabinet's overlay set puts them.
+
+#include <cairo.h>
+
+#include <string>
+
+namespace morvane3::pictures
+{
+// A new RGB24 surface of 388 x 252 pixels; the caller destroys it.
+cairo_surface_t* drawCabinet(const std::string& cabinet);
+} // namespace morvane3::pictures
