@@ -59,7 +59,17 @@ void forwardTransform(FFTEngineInternal& engine, const float* samples, PackedSpe
     std::memcpy(work, samples, static_cast<size_t>(engine.frameBytes));
     fftwf_execute(engine.forwardPlan);
     const int32_t half = engine.halfSize;
-    for (int32_t k = 0; k < half; ++k)
+    int32_t k = 0;
+#if TOVDSP_HAVE_SSE
+    for (; k + 4 <= half; k += 4)
+    {
+        const __m128 low = _mm_loadu_ps(work + 2 * k);      // r0 i0 r1 i1
+        const __m128 high = _mm_loadu_ps(work + 2 * k + 4); // r2 i2 r3 i3
+        _mm_storeu_ps(out.re + k, _mm_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0)));
+        _mm_storeu_ps(out.im + k, _mm_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1)));
+    }
+#endif
+    for (; k < half; ++k)
     {
         out.re[k] = work[2 * k];
         out.im[k] = work[2 * k + 1];
@@ -71,7 +81,17 @@ void inverseTransform(FFTEngineInternal& engine, ConstPackedSpectrum in, float* 
 {
     float* work = engine.workSamples;
     const int32_t half = engine.halfSize;
-    for (int32_t k = 0; k < half; ++k)
+    int32_t k = 0;
+#if TOVDSP_HAVE_SSE
+    for (; k + 4 <= half; k += 4)
+    {
+        const __m128 re = _mm_loadu_ps(in.re + k);
+        const __m128 im = _mm_loadu_ps(in.im + k);
+        _mm_storeu_ps(work + 2 * k, _mm_unpacklo_ps(re, im));
+        _mm_storeu_ps(work + 2 * k + 4, _mm_unpackhi_ps(re, im));
+    }
+#endif
+    for (; k < half; ++k)
     {
         work[2 * k] = in.re[k];
         work[2 * k + 1] = in.im[k];

@@ -1,0 +1,84 @@
+// Our own convolution as the plug-in runs it: per cabinet channel five
+// segments of growing partition size, each a PartConvolve over the stereo
+// input, summed per output channel.
+#include "ConvolutionMethod.h"
+
+#include "dsp/PartConvolve.h"
+#include "dsp/Settings.h"
+
+#include <cstring>
+
+namespace bench
+{
+namespace
+{
+// Hands the current block of one input channel to the graph.
+class BlockInputNode : public tovdsp::TovDSPInternal
+{
+public:
+    BlockInputNode() : TovDSPInternal(0) {}
+    void compute(unsigned char*, int, int) override
+    {
+        std::memcpy(output.data, source, sizeof(float) * static_cast<size_t>(output.length));
+    }
+    const float* source = nullptr;
+};
+
+constexpr int segmentBounds[5][3] = {{0, 128, 6}, {128, 512, 8}, {512, 2048, 10}, {2048, 8192, 12}, {8192, 0, 14}};
+
+class TovdspMethod : public ConvolutionMethod
+{
+public:
+    TovdspMethod(const std::vector<float>& cabinet1, const std::vector<float>& cabinet2, int blockSize)
+    {
+        tovdsp::setSampleRateAndBlockSize(blockSize, 44100.0);
+        inputNodes[0] = new BlockInputNode;
+        inputNodes[1] = new BlockInputNode;
+        tovdsp::TovDSPInternal* pointers[2] = {inputNodes[0], inputNodes[1]};
+        const tovdsp::TovDSPArray input(pointers, 2);
+        for (int c = 0; c < 2; ++c)
+        {
+            const std::vector<float>& ir = c == 0 ? cabinet1 : cabinet2;
+            const tovdsp::Buffer response = tovdsp::bufferFromSamples(static_cast<int32_t>(ir.size()), ir.data());
+            for (int s = 0; s < 5; ++s)
+                segments[c][s] = tovdsp::PartConvolve(response, input, segmentBounds[s][0], segmentBounds[s][1],
+                                                      segmentBounds[s][2]);
+        }
+    }
+
+    void process(float* const* input, float* const* output, int n) override
+    {
+        inputNodes[0]->source = input[0];
+        inputNodes[1]->source = input[1];
+        unsigned char done = 0;
+        for (int c = 0; c < 2; ++c)
+            for (int s = 0; s < 5; ++s)
+                segments[c][s].prepare(-1, n, position);
+        for (int c = 0; c < 2; ++c)
+            for (int ch = 0; ch < 2; ++ch)
+            {
+                float* out = output[2 * c + ch];
+                std::memcpy(out, segments[c][0].pull(ch, &done, position), sizeof(float) * static_cast<size_t>(n));
+                for (int s = 1; s < 5; ++s)
+                {
+                    const float* part = segments[c][s].pull(ch, &done, position);
+                    for (int i = 0; i < n; ++i)
+                        out[i] += part[i];
+                }
+            }
+        position += n;
+    }
+
+private:
+    BlockInputNode* inputNodes[2] = {};  // owned by the arrays
+    tovdsp::TovDSPArray segments[2][5];
+    int position = 0;
+};
+} // namespace
+
+std::unique_ptr<ConvolutionMethod> createTovdspMethod(const std::vector<float>& cabinet1,
+                                                      const std::vector<float>& cabinet2, int blockSize)
+{
+    return std::make_unique<TovdspMethod>(cabinet1, cabinet2, blockSize);
+}
+} // namespace bench
