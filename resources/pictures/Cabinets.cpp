@@ -910,6 +910,26 @@ cairo_surface_t* drawCabinet(const std::string& name)
     {
         cairo_rectangle(cr, s.gx, s.gy, s.gw, s.gh);
         paintTexture(cr, clothTexture(static_cast<int>(s.gw) + 1, static_cast<int>(s.gh) + 1, s.cloth, seed + 5), s.gx, s.gy);
+        // Cloth over an opening is lit from the front only, so each speaker
+        // shows through as a darker disc with its rim catching the lamp.
+        for (const auto& sp : set.speakers)
+        {
+            cairo_pattern_t* hole = cairo_pattern_create_radial(sp.cx, sp.cy, sp.r * 0.5, sp.cx, sp.cy, sp.r * 1.02);
+            cairo_pattern_add_color_stop_rgba(hole, 0, 0, 0, 0, 0.3);
+            cairo_pattern_add_color_stop_rgba(hole, 0.85, 0, 0, 0, 0.38);
+            cairo_pattern_add_color_stop_rgba(hole, 1, 0, 0, 0, 0);
+            cairo_arc(cr, sp.cx, sp.cy, sp.r * 1.02, 0, 2 * pi);
+            cairo_set_source(cr, hole);
+            cairo_fill(cr);
+            cairo_pattern_destroy(hole);
+            cairo_arc(cr, sp.cx, sp.cy, sp.r * 0.3, 0, 2 * pi);
+            cairo_set_source_rgba(cr, 1, 1, 1, 0.06);
+            cairo_fill(cr);
+            cairo_arc(cr, sp.cx, sp.cy + 0.5, sp.r, pi * 1.15, pi * 1.85);
+            cairo_set_source_rgba(cr, 1, 1, 1, 0.12);
+            cairo_set_line_width(cr, 1.2);
+            cairo_stroke(cr);
+        }
     }
     // Recess shadow along the top and left of the opening.
     cairo_rectangle(cr, s.gx, s.gy, s.gw, s.gh);
