@@ -135,27 +135,6 @@ TEST(MultiplyAccumulate, AddsTheComplexProductPerBinAndLeavesOperandsAlone)
     }
 }
 
-TEST(MultiplyAccumulate, DCAndNyquistHaveNoCrossTerms)
-{
-    Spectrum acc(8), a(8), b(8);
-    std::fill(acc.re.begin(), acc.re.end(), 0.0f);
-    std::fill(acc.im.begin(), acc.im.end(), 0.0f);
-    std::fill(a.re.begin(), a.re.end(), 0.0f);
-    std::fill(a.im.begin(), a.im.end(), 0.0f);
-    b = a;
-    a.re[0] = 3.0f;
-    a.im[0] = 5.0f;
-    b.re[0] = 7.0f;
-    b.im[0] = 11.0f;
-    multiplyAccumulate(acc.packed(), a.packed(), b.packed(), 8);
-    EXPECT_EQ(acc.re[0], 21.0f);
-    EXPECT_EQ(acc.im[0], 55.0f);
-    for (size_t k = 1; k < 8; ++k)
-        EXPECT_TRUE(acc.re[k] == 0.0f && acc.im[k] == 0.0f) << k;
-    EXPECT_EQ(a.im[0], 5.0f);
-    EXPECT_EQ(b.im[0], 11.0f);
-}
-
 TEST(FFTEngine, PlannerCallsFromSeveralThreadsAreSerialised)
 {
     // Without one lock around the planner, concurrent plan creation and
