@@ -14,7 +14,7 @@ namespace
 
 constexpr int width = 1000;
 constexpr int height = 560;
-constexpr double left = 78.0, right = 24.0, top = 52.0, bottom = 62.0;
+constexpr double left = 78.0, right = 30.0, top = 52.0, bottom = 62.0;
 constexpr double lowHz = 20.0, highHz = 20000.0;
 
 double xOf(double hz)
@@ -122,14 +122,6 @@ void drawResponsePlot(const std::string& pngPath, const std::vector<ResponseCurv
                 cairo_show_text(cr, text.c_str());
             }
         }
-    {
-        cairo_set_source_rgb(cr, 0.2, 0.2, 0.2);
-        const double x = xOf(highHz);
-        cairo_text_extents_t e;
-        cairo_text_extents(cr, "20k", &e);
-        cairo_move_to(cr, x - e.width / 2 - e.x_bearing, top + plotH + 18);
-        cairo_show_text(cr, "20k");
-    }
     for (double db = bottomDb; db <= topDb + 0.01; db += 10.0)
     {
         const double y = std::round(yOf(db)) + 0.5;
@@ -171,12 +163,14 @@ void drawResponsePlot(const std::string& pngPath, const std::vector<ResponseCurv
     cairo_save(cr);
     cairo_rectangle(cr, left, top, plotW, plotH);
     cairo_clip(cr);
-    cairo_set_line_width(cr, 2.0);
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
     for (std::size_t c = 0; c < columns.size(); ++c)
     {
         const auto* colour = colours[c % 4];
         cairo_set_source_rgb(cr, colour[0], colour[1], colour[2]);
+        // Each later curve is drawn thinner on top, so that identical settings
+        // still show both colours.
+        cairo_set_line_width(cr, std::max(1.2, 3.6 - 1.6 * static_cast<double>(c)));
         for (std::size_t px = 0; px < columns[c].size(); ++px)
         {
             const double x = left + static_cast<double>(px), y = yOf(columns[c][px]);
@@ -189,7 +183,7 @@ void drawResponsePlot(const std::string& pngPath, const std::vector<ResponseCurv
     }
     cairo_restore(cr);
 
-    // Legend, bottom right inside the plot where cabinet responses are low.
+    // Legend, top right inside the plot: cabinets have little level there.
     cairo_set_font_size(cr, 13.0);
     double legendWidth = 0.0;
     for (const auto& curve : curves)
@@ -199,7 +193,7 @@ void drawResponsePlot(const std::string& pngPath, const std::vector<ResponseCurv
         legendWidth = std::max(legendWidth, e.x_advance);
     }
     const double boxW = legendWidth + 48, boxH = 12.0 + 20.0 * static_cast<double>(curves.size());
-    const double boxX = left + plotW - boxW - 10, boxY = top + plotH - boxH - 10;
+    const double boxX = left + plotW - boxW - 10, boxY = top + 10;
     cairo_set_source_rgba(cr, 1, 1, 1, 0.9);
     cairo_rectangle(cr, boxX, boxY, boxW, boxH);
     cairo_fill_preserve(cr);

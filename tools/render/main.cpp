@@ -181,15 +181,16 @@ void printInfo(PluginInstance& instance, const std::string& path)
     std::printf("Version:    %d.%d.%d (0x%X; vendor version 0x%X)\n", (v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF, v,
                 instance.vendorVersion());
     std::printf("Unique ID:  '%s' (0x%08X)\n", id.c_str(), static_cast<unsigned>(e.uniqueID));
-    std::printf("Category:   %d\n", instance.category());
+    const int category = instance.category();
+    std::printf("Category:   %d%s\n", category, category == 1 ? " (effect)" : "");
     std::printf("Channels:   %d in, %d out\n", e.numInputs, e.numOutputs);
     std::printf("Programs:   %d\n", e.numPrograms);
     std::printf("Latency:    %d samples\n", e.initialDelay);
     std::printf("Flags:      0x%lX%s\n", static_cast<unsigned long>(e.flags), flagNames(e.flags).c_str());
     std::printf("Parameters: %d\n", e.numParams);
-    std::printf("  %5s  %-16s %-12s %-12s %s\n", "index", "name", "value", "display", "label");
+    std::printf("  %5s  %-16s %-14s %-12s %s\n", "index", "name", "value", "display", "label");
     for (int i = 0; i < e.numParams; ++i)
-        std::printf("  %5d  %-16s %-12.9g %-12s %s\n", i, instance.parameterName(i).c_str(),
+        std::printf("  %5d  %-16s %-14.9g %-12s %s\n", i, instance.parameterName(i).c_str(),
                     static_cast<double>(instance.parameter(i)), instance.parameterDisplay(i).c_str(),
                     instance.parameterLabel(i).c_str());
 }
