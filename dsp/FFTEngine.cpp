@@ -81,7 +81,11 @@ void forwardTransform(FFTEngineInternal& engine, const float* samples, PackedSpe
     out.im[0] = work[engine.size]; // Nyquist (real) takes the place of DC's zero imaginary part
 }
 
-void inverseTransform(FFTEngineInternal& engine, ConstPackedSpectrum in, float* samples)
+namespace
+{
+// Interleaves the packed spectrum into the work array as FFTW's half-complex
+// input and runs the inverse plan.
+void runInverse(FFTEngineInternal& engine, ConstPackedSpectrum in)
 {
     float* work = engine.workSamples;
     const int32_t half = engine.halfSize;
@@ -104,7 +108,28 @@ void inverseTransform(FFTEngineInternal& engine, ConstPackedSpectrum in, float* 
     work[engine.size + 1] = 0.0f;
     work[1] = 0.0f;
     fftwf_execute(engine.inversePlan);
-    std::memcpy(samples, work, static_cast<size_t>(engine.frameBytes));
+}
+} // namespace
+
+void inverseTransform(FFTEngineInternal& engine, ConstPackedSpectrum in, float* samples)
+{
+    runInverse(engine, in);
+    std::memcpy(samples, engine.workSamples, static_cast<size_t>(engine.frameBytes));
+}
+
+void inverseTransformScaled(FFTEngineInternal& engine, ConstPackedSpectrum in, float* samples, int count, float scale)
+{
+    runInverse(engine, in);
+    const float* work = engine.workSamples;
+    count = count < engine.size ? count : engine.size;
+    int k = 0;
+#if TOVDSP_HAVE_SSE
+    const __m128 factor = _mm_set1_ps(scale);
+    for (; k + 4 <= count; k += 4)
+        _mm_storeu_ps(samples + k, _mm_mul_ps(_mm_loadu_ps(work + k), factor));
+#endif
+    for (; k < count; ++k)
+        samples[k] = work[k] * scale;
 }
 
 namespace

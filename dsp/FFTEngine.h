@@ -54,6 +54,11 @@ void forwardTransform(FFTEngineInternal& engine, const float* samples, PackedSpe
 // Packed half spectrum in, N unscaled samples out.
 void inverseTransform(FFTEngineInternal& engine, ConstPackedSpectrum in, float* samples);
 
+// The first count samples of the inverse transform, each multiplied by scale
+// (one rounding): the valid half of an overlap-save frame, without copying
+// the half that is thrown away.
+void inverseTransformScaled(FFTEngineInternal& engine, ConstPackedSpectrum in, float* samples, int count, float scale);
+
 // acc += a * b over bins packed bins, in single precision: each product
 // rounded, then the difference or sum, then the accumulation. Bin 0 adds the
 // DC product to acc.re[0] and the Nyquist product to acc.im[0]. Neither

@@ -47,15 +47,14 @@ PartConvolveTovDSPInternal::PartConvolveTovDSPInternal(const PartitionedIR& segm
       outputScale(1.0 / (4.0 * segment.fftSize)), outputScaleFloat(static_cast<float>(outputScale)),
       // Zero-filled here rather than at the first block: the audio thread then
       // neither clears nor first-touches these pages.
-      fdl(makeZeroedBuffer(1, 2 * segment.spectrumLength)), frames(makeZeroedBuffer(1, 4 * segment.fftSize)),
+      fdl(makeZeroedBuffer(1, 2 * segment.spectrumLength)), frames(makeZeroedBuffer(1, 3 * segment.fftSize)),
       accumulator(makeZeroedBuffer(1, segment.fftSize + 2))
 {
     setInput(0, input);
     float* base = frames.channelSamples(0);
     frameA = base;
     frameB = base + fftSize;
-    inverseOut = base + 2 * fftSize;
-    outputRing = base + 3 * fftSize;
+    outputRing = base + 2 * fftSize;
 }
 
 PartConvolveTovDSPInternal::~PartConvolveTovDSPInternal()
@@ -138,12 +137,10 @@ void PartConvolveTovDSPInternal::completeFrame(int spectraChannel)
                        {ir.partitionRe(spectraChannel, 0), ir.partitionIm(spectraChannel, 0)}, halfSize);
     fdlWriteSlot = fdlWriteSlot == 0 ? partitionCount - 1 : fdlWriteSlot - 1;
 
-    inverseTransform(*engine, {accRe, accIm}, inverseOut);
-    float* __restrict destination = outputRing + (nextFrame == 0 ? halfSize : 0);
-    const float* __restrict source = inverseOut;
-    const float scale = outputScaleFloat;
-    for (int i = 0; i < halfSize; ++i)
-        destination[i] = source[i] * scale;
+    // Only the first half of the circular result is valid; it goes, scaled,
+    // straight into the half of the ring that the output enters next.
+    inverseTransformScaled(*engine, {accRe, accIm}, outputRing + (nextFrame == 0 ? halfSize : 0), halfSize,
+                           outputScaleFloat);
 
     std::memset(accRe, 0, sizeof(float) * static_cast<size_t>(fftSize));
     samplesToFrame = halfSize;

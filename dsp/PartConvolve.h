@@ -51,7 +51,6 @@ public:
     FFTEngineInternal* engine = nullptr; // owned, size N
     float* frameA = nullptr;      // N samples each, regions of `frames`
     float* frameB = nullptr;
-    float* inverseOut = nullptr;
     float* outputRing = nullptr;
     int32_t samplesToFrame = 0;   // T: input samples still to come before the next frame completes
     int32_t writeA = 0;           // write position in frameA, samples
@@ -68,7 +67,7 @@ public:
     double outputScale = 0.0;     // 1/(4N)
     float outputScaleFloat = 0.0f;
     Buffer fdl;                   // 2e floats: re of slot j at j*L, im e further on
-    Buffer frames;                // 4N floats: frameA, frameB, inverseOut, outputRing
+    Buffer frames;                // 3N floats: frameA, frameB, outputRing (the inverse goes straight to the ring)
     Buffer accumulator;           // N + 2 floats: re in [0, L), im in [L, 2L)
 
 private:

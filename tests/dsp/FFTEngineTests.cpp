@@ -96,6 +96,13 @@ TEST(FFTEngine, InverseOfForwardIsNTimesTheInput)
         for (int t = 0; t < n; ++t)
             ASSERT_NEAR(back[static_cast<size_t>(t)], n * x[static_cast<size_t>(t)], n * 2e-6 * std::log2(n))
                 << n << " sample " << t;
+
+        // The scaled form gives the first samples of the same result, each multiplied once.
+        std::vector<float> firstHalf(static_cast<size_t>(n / 2) + 1, -1.0f);
+        inverseTransformScaled(engine, s.packed(), firstHalf.data(), n / 2, 0.125f);
+        for (int t = 0; t < n / 2; ++t)
+            ASSERT_EQ(firstHalf[static_cast<size_t>(t)], back[static_cast<size_t>(t)] * 0.125f) << n << " sample " << t;
+        EXPECT_EQ(firstHalf.back(), -1.0f) << "nothing written past the requested count";
     }
 }
 
