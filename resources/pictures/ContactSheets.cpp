@@ -92,6 +92,28 @@ void placementSheet(const std::string& cabinet, const std::string& path)
     cairo_surface_destroy(sheet);
 }
 
+// Every overlay set over one of its photographs: the 57 and the U87 at both
+// positions, close and far.
+void setsSheet(const std::string& path)
+{
+    const char* cabinets[] = {"Igor", "Genzie", "Blackface", "Dazed", "Tweed", "Manatee", "Motown"};
+    const char* shots[][3] = {{"57", "On Axis", "Close"}, {"57", "Off Axis", "Far"}, {"U87", "On Axis", "Mid"}, {"U87", "Off Axis", "Far"}};
+    cairo_surface_t* sheet = newSurface(CAIRO_FORMAT_RGB24, 4 * 392, 7 * 270);
+    cairo_t* cr = cairo_create(sheet);
+    for (int row = 0; row < 7; ++row)
+        for (int col = 0; col < 4; ++col)
+        {
+            const double x = col * 392.0, y = row * 270.0;
+            const std::string cabinet = cabinets[row];
+            place(cr, "cabinet " + cabinet, x, y);
+            place(cr, "placement " + irName(overlaySetOf(cabinet).name, shots[col][0], shots[col][1], shots[col][2]), x, y);
+            label(cr, x + 4, y + 265, irName(cabinet, shots[col][0], shots[col][1], shots[col][2]));
+        }
+    cairo_destroy(cr);
+    writePng(sheet, path);
+    cairo_surface_destroy(sheet);
+}
+
 void editorSheet(const std::string& path)
 {
     cairo_surface_t* sheet = newSurface(CAIRO_FORMAT_RGB24, 810, 600);
@@ -157,6 +179,7 @@ int main(int argc, char** argv)
         cabinetSheet(out + "/cabinets.png");
         placementSheet("1960", out + "/placements-1960.png");
         placementSheet("Chordal", out + "/placements-Chordal.png");
+        setsSheet(out + "/placements-all-sets.png");
         editorSheet(out + "/editor.png");
         std::printf("contact sheets in %s\n", out.c_str());
     }

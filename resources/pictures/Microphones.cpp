@@ -194,6 +194,26 @@ void drawModel(cairo_t* cr, const Model& m)
         cairo_stroke(cr);
     }
 }
+// How far the capsule moves back along the microphone's axis for distance
+// step d (0, 1, 2). Far wants 60 pixels (at a 12-inch scale) but stops where
+// the capsule would leave the speaker's neighbourhood or most of the body
+// would leave the picture; Mid stays at most half of Far, and each step
+// moves at least 10 pixels.
+double pullBack(const Speaker& speaker, const Point& target, double ux, double uy, double length, double micScale, int d)
+{
+    if (d == 0)
+        return 0.0;
+    auto fits = [&](double pull) {
+        const double tx = target.x + ux * pull, ty = target.y + uy * pull;
+        const double bx = tx + ux * length * 0.6, by = ty + uy * length * 0.6;
+        return std::hypot(tx - speaker.cx, ty - speaker.cy) < 1.7 * speaker.r && tx > 20 && tx < photoWidth - 20 && ty > 20 && ty < photoHeight - 20 && bx > 0 && bx < photoWidth &&
+               by > 0 && by < photoHeight;
+    };
+    double far = 60.0 * micScale;
+    while (far > 20.0 && !fits(far))
+        far -= 2.0;
+    return d == 2 ? far : std::max(10.0, std::min(28.0 * micScale, far / 2));
+}
 } // namespace
 
 Point placementTarget(const OverlaySet& set, const std::string& position)
@@ -220,13 +240,15 @@ cairo_surface_t* drawPlacement(const OverlaySet& set, const std::string& microph
         throw std::runtime_error("pictures: unknown distance " + distance);
 
     const Point target = placementTarget(set, position);
-    // Off axis the microphone is also angled across the cone.
-    const double angle = set.bodyAngle + (position == "Off Axis" ? 0.3 * (std::cos(set.bodyAngle) >= 0 ? 1 : -1) : 0.0);
+    // Off axis the microphone is also angled across the cone, turned toward
+    // the vertical so that pulled back it stays in the picture.
+    const double towardVertical = std::sin(set.bodyAngle) * std::cos(set.bodyAngle) >= 0 ? 1.0 : -1.0;
+    const double angle = set.bodyAngle + (position == "Off Axis" ? 0.3 * towardVertical : 0.0);
     const double ux = std::cos(angle), uy = std::sin(angle);
     // Moving away from the baffle brings the microphone toward the camera,
     // which looks down a little: larger and further out along its axis.
     const double scale = set.micScale * (1.0 + 0.1 * d);
-    const double pull = set.micScale * (d == 0 ? 0.0 : d == 1 ? 28.0 : 60.0);
+    const double pull = pullBack(set.speakers[static_cast<size_t>(set.mikedSpeaker)], target, ux, uy, model.sections.back().x1 * scale, set.micScale, d);
     const Point tip {target.x + ux * pull, target.y + uy * pull};
     // The lamp is above and in front, so the shadow on the baffle drops
     // further below the microphone the further it is from the cabinet.
