@@ -203,11 +203,22 @@ double pullBack(const Speaker& speaker, const Point& target, double ux, double u
 {
     if (d == 0)
         return 0.0;
+    // The corners of the picture stay clear, so the photograph shows there.
+    auto clearOfCorners = [&](double tx, double ty) {
+        for (const Point c : {Point {0, 0}, Point {photoWidth, 0}, Point {0, photoHeight}, Point {photoWidth, photoHeight}})
+        {
+            const double t = std::clamp((c.x - tx) * ux + (c.y - ty) * uy, 0.0, length);
+            if (std::hypot(tx + ux * t - c.x, ty + uy * t - c.y) < 34.0)
+                return false;
+        }
+        return true;
+    };
     auto fits = [&](double pull) {
         const double tx = target.x + ux * pull, ty = target.y + uy * pull;
         const double bx = tx + ux * length * 0.6, by = ty + uy * length * 0.6;
-        return std::hypot(tx - speaker.cx, ty - speaker.cy) < 1.7 * speaker.r && tx > 20 && tx < photoWidth - 20 && ty > 20 && ty < photoHeight - 20 && bx > 0 && bx < photoWidth &&
-               by > 0 && by < photoHeight;
+        return std::hypot(tx - speaker.cx, ty - speaker.cy) < 1.7 * speaker.r && tx > 20 && tx < photoWidth - 20 &&
+               ty > 20 && ty < photoHeight - 20 && bx > 0 && bx < photoWidth && by > 0 && by < photoHeight &&
+               clearOfCorners(tx, ty);
     };
     double far = 60.0 * micScale;
     while (far > 20.0 && !fits(far))
