@@ -39,13 +39,14 @@ void announceOnce()
 
 FFTEngineInternal::FFTEngineInternal(int32_t requestedSize)
     : size(nextPowerOfTwo(requestedSize)), halfSize(size / 2), frameBytes(4 * size),
-      work(makeUninitialisedBuffer(1, size + 2)), workSamples(work.channelSamples(0))
+      work(makeUninitialisedBuffer(1, size + 2)), workSamples(work.channelSamples(0)),
+      real(makeUninitialisedBuffer(1, size)), realSamples(real.channelSamples(0))
 {
     announceOnce();
     auto* complexView = reinterpret_cast<fftwf_complex*>(workSamples);
     const std::lock_guard<std::mutex> lock(fftwPlannerMutex());
-    forwardPlan = fftwf_plan_dft_r2c_1d(size, workSamples, complexView, FFTW_ESTIMATE);
-    inversePlan = fftwf_plan_dft_c2r_1d(size, complexView, workSamples, FFTW_ESTIMATE);
+    forwardPlan = fftwf_plan_dft_r2c_1d(size, realSamples, complexView, FFTW_ESTIMATE);
+    inversePlan = fftwf_plan_dft_c2r_1d(size, complexView, realSamples, FFTW_ESTIMATE);
 }
 
 FFTEngineInternal::~FFTEngineInternal()
@@ -60,8 +61,17 @@ FFTEngineInternal::~FFTEngineInternal()
 void forwardTransform(FFTEngineInternal& engine, const float* samples, PackedSpectrum out)
 {
     float* work = engine.workSamples;
-    std::memcpy(work, samples, static_cast<size_t>(engine.frameBytes));
-    fftwf_execute(engine.forwardPlan);
+    // A real-to-complex plan leaves its input alone, so samples with the
+    // planning array's SIMD alignment are transformed where they are.
+    if (fftwf_alignment_of(const_cast<float*>(samples)) == fftwf_alignment_of(engine.realSamples))
+    {
+        fftwf_execute_dft_r2c(engine.forwardPlan, const_cast<float*>(samples), reinterpret_cast<fftwf_complex*>(work));
+    }
+    else
+    {
+        std::memcpy(engine.realSamples, samples, static_cast<size_t>(engine.frameBytes));
+        fftwf_execute(engine.forwardPlan);
+    }
     const int32_t half = engine.halfSize;
     int32_t k = 0;
 #if TOVDSP_HAVE_SSE
@@ -107,20 +117,20 @@ void runInverse(FFTEngineInternal& engine, ConstPackedSpectrum in)
     work[engine.size] = work[1];
     work[engine.size + 1] = 0.0f;
     work[1] = 0.0f;
-    fftwf_execute(engine.inversePlan);
+    fftwf_execute(engine.inversePlan); // overwrites work, which is scratch
 }
 } // namespace
 
 void inverseTransform(FFTEngineInternal& engine, ConstPackedSpectrum in, float* samples)
 {
     runInverse(engine, in);
-    std::memcpy(samples, engine.workSamples, static_cast<size_t>(engine.frameBytes));
+    std::memcpy(samples, engine.realSamples, static_cast<size_t>(engine.frameBytes));
 }
 
 void inverseTransformScaled(FFTEngineInternal& engine, ConstPackedSpectrum in, float* samples, int count, float scale)
 {
     runInverse(engine, in);
-    const float* work = engine.workSamples;
+    const float* work = engine.realSamples;
     count = count < engine.size ? count : engine.size;
     int k = 0;
 #if TOVDSP_HAVE_SSE
