@@ -94,8 +94,8 @@ void forwardTransform(FFTEngineInternal& engine, const float* samples, PackedSpe
 namespace
 {
 // Interleaves the packed spectrum into the work array as FFTW's half-complex
-// input and runs the inverse plan.
-void runInverse(FFTEngineInternal& engine, ConstPackedSpectrum in)
+// input (zeroing the spectrum on request) and runs the inverse plan.
+template <bool clearInput> void runInverse(FFTEngineInternal& engine, float* inRe, float* inIm)
 {
     float* work = engine.workSamples;
     const int32_t half = engine.halfSize;
@@ -103,16 +103,23 @@ void runInverse(FFTEngineInternal& engine, ConstPackedSpectrum in)
 #if TOVDSP_HAVE_SSE
     for (; k + 4 <= half; k += 4)
     {
-        const __m128 re = _mm_loadu_ps(in.re + k);
-        const __m128 im = _mm_loadu_ps(in.im + k);
+        const __m128 re = _mm_loadu_ps(inRe + k);
+        const __m128 im = _mm_loadu_ps(inIm + k);
         _mm_storeu_ps(work + 2 * k, _mm_unpacklo_ps(re, im));
         _mm_storeu_ps(work + 2 * k + 4, _mm_unpackhi_ps(re, im));
+        if constexpr (clearInput)
+        {
+            _mm_storeu_ps(inRe + k, _mm_setzero_ps());
+            _mm_storeu_ps(inIm + k, _mm_setzero_ps());
+        }
     }
 #endif
     for (; k < half; ++k)
     {
-        work[2 * k] = in.re[k];
-        work[2 * k + 1] = in.im[k];
+        work[2 * k] = inRe[k];
+        work[2 * k + 1] = inIm[k];
+        if constexpr (clearInput)
+            inRe[k] = inIm[k] = 0.0f;
     }
     work[engine.size] = work[1];
     work[engine.size + 1] = 0.0f;
@@ -123,13 +130,18 @@ void runInverse(FFTEngineInternal& engine, ConstPackedSpectrum in)
 
 void inverseTransform(FFTEngineInternal& engine, ConstPackedSpectrum in, float* samples)
 {
-    runInverse(engine, in);
+    // Not cleared, so the input is only read.
+    runInverse<false>(engine, const_cast<float*>(in.re), const_cast<float*>(in.im));
     std::memcpy(samples, engine.realSamples, static_cast<size_t>(engine.frameBytes));
 }
 
-void inverseTransformScaled(FFTEngineInternal& engine, ConstPackedSpectrum in, float* samples, int count, float scale)
+void inverseTransformScaled(FFTEngineInternal& engine, PackedSpectrum in, float* samples, int count, float scale,
+                            bool clearInput)
 {
-    runInverse(engine, in);
+    if (clearInput)
+        runInverse<true>(engine, in.re, in.im);
+    else
+        runInverse<false>(engine, in.re, in.im);
     const float* work = engine.realSamples;
     count = count < engine.size ? count : engine.size;
     int k = 0;

@@ -60,8 +60,10 @@ void inverseTransform(FFTEngineInternal& engine, ConstPackedSpectrum in, float* 
 
 // The first count samples of the inverse transform, each multiplied by scale
 // (one rounding): the valid half of an overlap-save frame, without copying
-// the half that is thrown away.
-void inverseTransformScaled(FFTEngineInternal& engine, ConstPackedSpectrum in, float* samples, int count, float scale);
+// the half that is thrown away. With clearInput the spectrum is zeroed as it
+// is read, ready for the next accumulation.
+void inverseTransformScaled(FFTEngineInternal& engine, PackedSpectrum in, float* samples, int count, float scale,
+                            bool clearInput);
 
 // acc += a * b over bins packed bins, in single precision: each product
 // rounded, then the difference or sum, then the accumulation. Bin 0 adds the

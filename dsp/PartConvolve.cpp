@@ -139,10 +139,10 @@ void PartConvolveTovDSPInternal::completeFrame(int spectraChannel)
 
     // Only the first half of the circular result is valid; it goes, scaled,
     // straight into the half of the ring that the output enters next.
+    // The accumulator is cleared for the next frame as it is read.
     inverseTransformScaled(*engine, {accRe, accIm}, outputRing + (nextFrame == 0 ? halfSize : 0), halfSize,
-                           outputScaleFloat);
+                           outputScaleFloat, true);
 
-    std::memset(accRe, 0, sizeof(float) * static_cast<size_t>(fftSize));
     samplesToFrame = halfSize;
     if (nextFrame == 1)
         writeA = 0;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <cstdlib>
@@ -99,10 +100,18 @@ TEST(FFTEngine, InverseOfForwardIsNTimesTheInput)
 
         // The scaled form gives the first samples of the same result, each multiplied once.
         std::vector<float> firstHalf(static_cast<size_t>(n / 2) + 1, -1.0f);
-        inverseTransformScaled(engine, s.packed(), firstHalf.data(), n / 2, 0.125f);
+        const Spectrum kept = s;
+        inverseTransformScaled(engine, s.packed(), firstHalf.data(), n / 2, 0.125f, false);
+        EXPECT_TRUE(s.re == kept.re && s.im == kept.im);
         for (int t = 0; t < n / 2; ++t)
             ASSERT_EQ(firstHalf[static_cast<size_t>(t)], back[static_cast<size_t>(t)] * 0.125f) << n << " sample " << t;
         EXPECT_EQ(firstHalf.back(), -1.0f) << "nothing written past the requested count";
+        // Cleared on request, with the same result.
+        std::vector<float> again(static_cast<size_t>(n / 2));
+        inverseTransformScaled(engine, s.packed(), again.data(), n / 2, 0.125f, true);
+        EXPECT_TRUE(std::equal(again.begin(), again.end(), firstHalf.begin()));
+        EXPECT_TRUE(std::all_of(s.re.begin(), s.re.end(), [](float v) { return v == 0.0f; }));
+        EXPECT_TRUE(std::all_of(s.im.begin(), s.im.end(), [](float v) { return v == 0.0f; }));
     }
 }
 
