@@ -202,8 +202,8 @@ Voice makeVoice(int index)
     {
         Peak p;
         p.hz = 700.0 * std::pow(9000.0 / 700.0, cabRng.uniform());
-        p.db = (cabRng.uniform() < 0.5 ? -1 : 1) * (1.0 + cabRng.uniform());
-        p.q = 5 + 10 * cabRng.uniform();
+        p.db = (cabRng.uniform() < 0.5 ? -1 : 1) * (0.5 + cabRng.uniform());
+        p.q = 2 + 3 * cabRng.uniform();
         v.cabinetPeaks.push_back(jitter(p));
     }
     // Standing waves across and through a closed box: peak/dip pairs.
@@ -214,8 +214,8 @@ Voice makeVoice(int index)
         for (int i = 0; i < modes; ++i)
         {
             const double f = speedOfSound / (2 * dims[i % 3]) * (i >= 3 ? 2 : 1);
-            const double level = 1.0 + cabRng.uniform();
-            const double q = 8 + 12 * cabRng.uniform();
+            const double level = 0.5 + 0.5 * cabRng.uniform();
+            const double q = 6 + 6 * cabRng.uniform();
             v.cabinetPeaks.push_back(jitter({f, level, q}));
             v.cabinetPeaks.push_back(jitter({f * 1.07, -level, q}));
         }
@@ -282,6 +282,13 @@ double proximityPower(const Voice& v, double f, double r)
     return 1 + t * t;
 }
 
+// The rise flattens out near +16 dB: the microphone's own low-frequency
+// roll-off and the finite cone keep the gradient from growing without bound.
+double proximityDb(const Voice& v, double f)
+{
+    return 16.0 * std::tanh(db(proximityPower(v, f, v.distance)) / 16.0);
+}
+
 // Amplitude of the cone's radiation at angle `theta` (radians) off its axis.
 double sourceGain(const Voice& v, double f, double theta)
 {
@@ -299,6 +306,13 @@ double microphoneGain(const Voice& v, double f, double theta)
     const double b = v.mic->gradient;
     const double k = 2 * pi * f / speedOfSound;
     return ((1 - b) + b * std::cos(theta)) * DirectivityTables::get().capsule(k * v.mic->diaphragmRadius * std::sin(theta));
+}
+
+// 1/z without the library's care for infinities, which costs a call per bin.
+std::complex<double> reciprocal(std::complex<double> z)
+{
+    const double d = z.real() * z.real() + z.imag() * z.imag();
+    return {z.real() / d, -z.imag() / d};
 }
 
 struct Path
@@ -329,6 +343,33 @@ std::vector<double> highPass500(const std::vector<double>& x)
     }
     return y;
 }
+
+// Minimum-phase spectrum on the working grid for levels (dB) given on it:
+// interpolated onto the fine grid, the real cepstrum folded onto positive
+// times, back to a spectrum, and every fourth bin kept (the response wrapped
+// to the working length, which it fits).
+void minimumPhase(RealFft& big, const std::vector<double>& levelDb, std::vector<std::complex<double>>& out)
+{
+    const int bins = static_cast<int>(levelDb.size());
+    const int ratio = (big.size() / 2) / (bins - 1);
+    for (int k = 0; k < big.bins(); ++k)
+    {
+        const int i = std::min(k / ratio, bins - 2);
+        const double t = static_cast<double>(k - ratio * i) / ratio;
+        const double level = std::max(levelDb[static_cast<size_t>(i)] * (1 - t) + levelDb[static_cast<size_t>(i) + 1] * t, -100.0);
+        big.spectrum[k] = {level * (std::log(10.0) / 20.0), 0.0};
+    }
+    big.inverse(); // real cepstrum
+    const int n = big.size();
+    for (int i = 1; i < n / 2; ++i)
+    {
+        big.time[i] *= 2;
+        big.time[n - i] = 0;
+    }
+    big.forward();
+    for (int k = 0; k < bins; ++k)
+        out[static_cast<size_t>(k)] = std::exp(big.spectrum[ratio * k]);
+}
 } // namespace
 
 std::string responseName(int index)
@@ -345,6 +386,7 @@ struct Synthesiser::Work
     RealFft big{bigSize};
     RealFft mid{workSize};
     std::vector<std::complex<double>> direct = std::vector<std::complex<double>>(workSize / 2 + 1);
+    std::vector<std::complex<double>> shared = std::vector<std::complex<double>>(workSize / 2 + 1);
     std::vector<double> common = std::vector<double>(workSize / 2 + 1);
 };
 
@@ -363,39 +405,24 @@ Response Synthesiser::synthesise(int index)
     const double thetaS = v.sourceAngle * pi / 180, thetaM = v.micAngle * pi / 180;
 
     // 1. Direct sound: the level on the working grid (fine enough for the
-    //    narrowest box mode), interpolated onto the fine grid, made minimum
-    //    phase there by folding the real cepstrum.
+    //    narrowest box mode), made minimum phase on the fine grid. The other
+    //    paths share the cabinet and microphone but not the proximity effect
+    //    or the placement, so they get a minimum-phase spectrum of their own.
     const int bins = workSize / 2 + 1;
     const double binHz = static_cast<double>(sampleRate) / workSize;
-    std::vector<double> directLevel(static_cast<size_t>(bins)), inverseDirect(static_cast<size_t>(bins));
+    std::vector<double> directLevel(static_cast<size_t>(bins));
     for (int k = 0; k < bins; ++k)
     {
         const double f = std::max(k, 1) * binHz;
         const double common = commonDb(v, f);
         const double pos = sourceGain(v, f, thetaS) * microphoneGain(v, f, thetaM);
-        const double prox = proximityPower(v, f, v.distance);
         w.common[static_cast<size_t>(k)] = common;
-        directLevel[static_cast<size_t>(k)] = std::max(common + db(prox) + db(pos * pos), -100.0);
-        inverseDirect[static_cast<size_t>(k)] = 1.0 / (std::sqrt(prox) * std::max(std::fabs(pos), 1e-3));
+        // Off the cap the microphone faces the slower outer cone: a little less of everything below 1 kHz.
+        const double coneEdge = -v.place->coneEdgeDb * (1 - butterHighPass(f / 800, 1));
+        directLevel[static_cast<size_t>(k)] = common + proximityDb(v, f) + db(pos * pos) + coneEdge;
     }
-    const int bigBins = bigSize / 2 + 1;
-    for (int k = 0; k < bigBins; ++k)
-    {
-        const int i = std::min(k / 4, bins - 2);
-        const double t = (k - 4 * i) / 4.0;
-        const double level = directLevel[static_cast<size_t>(i)] * (1 - t) + directLevel[static_cast<size_t>(i) + 1] * t;
-        w.big.spectrum[k] = {level * (std::log(10.0) / 20.0), 0.0};
-    }
-    w.big.inverse(); // real cepstrum
-    for (int n = 1; n < bigSize / 2; ++n)
-    {
-        w.big.time[n] *= 2;
-        w.big.time[bigSize - n] = 0;
-    }
-    w.big.forward();
-    // Keep every fourth bin: the response wrapped to workSize samples, which it fits.
-    for (int k = 0; k < bins; ++k)
-        w.direct[static_cast<size_t>(k)] = std::exp(w.big.spectrum[4 * k]);
+    minimumPhase(w.big, directLevel, w.direct);
+    minimumPhase(w.big, w.common, w.shared);
 
     // 2. Geometry: the cabinet in the room, the microphone in front of one driver.
     const CabinetVoice& c = *v.cab;
@@ -406,19 +433,22 @@ Response Synthesiser::synthesise(int index)
         for (int col = 0; col < c.columns; ++col)
             drivers.push_back(baffle + Vec{(col - (c.columns - 1) / 2.0) * c.spacing, 0, (row - (c.rows - 1) / 2.0) * c.spacing});
     const Vec s0 = drivers[0]; // the upper-left driver
-    const double side = s0.x <= baffle.x ? 1.0 : -1.0; // move off axis towards the box's centre
+    const double side = s0.x <= baffle.x ? -1.0 : 1.0; // off axis away from the other drivers
     const Vec micPos = s0 + Vec{side * v.distance * std::sin(thetaS), v.distance * std::cos(thetaS), 0};
     const Vec toSource = s0 - micPos;
     const Vec micAxis = Vec{toSource.x * std::cos(thetaM) - toSource.y * std::sin(thetaM) * side,
                             toSource.y * std::cos(thetaM) + toSource.x * std::sin(thetaM) * side, toSource.z};
     const Vec forward{0, 1, 0};
+    // Close up a cone is no point source: its neighbours are weighed against
+    // the level of the near field, not against 1/r at a few centimetres.
     const double nearLimit = std::max(v.distance, 0.08);
+    const double neighbourLevel = 0.25; // tuned: grille, cloth and baffle edges shade the other cones
 
     std::vector<Path> paths;
     for (size_t i = 1; i < drivers.size(); ++i)
     {
         const Vec d = micPos - drivers[i];
-        paths.push_back({length(d), nearLimit / length(d), angleBetween(d, forward), angleBetween(drivers[i] - micPos, micAxis), 0, false});
+        paths.push_back({length(d), neighbourLevel * nearLimit / length(d), angleBetween(d, forward), angleBetween(drivers[i] - micPos, micAxis), 0, false});
     }
     // First-order images of every driver in the six boundaries.
     struct Plane
@@ -431,14 +461,14 @@ Response Synthesiser::synthesise(int index)
                             {1, 0.0, room.wallReflection, room.wallTrebleLossHz}, {1, room.depth, room.wallReflection, room.wallTrebleLossHz}};
     auto component = [](Vec& p, int axis) -> double& { return axis == 0 ? p.x : axis == 1 ? p.y : p.z; };
     for (const Plane& plane : planes)
-        for (const Vec& s : drivers)
+        for (size_t i = 0; i < drivers.size(); ++i)
         {
-            Vec image = s;
+            Vec image = drivers[i];
             component(image, plane.axis) = 2 * plane.at - component(image, plane.axis);
             Vec leaving = micPos - image;
             component(leaving, plane.axis) = -component(leaving, plane.axis);
             const double r = length(micPos - image);
-            paths.push_back({r, nearLimit / r * plane.reflection, angleBetween(leaving, forward), angleBetween(image - micPos, micAxis),
+            paths.push_back({r, (i == 0 ? 1.0 : neighbourLevel) * v.distance / r * plane.reflection, angleBetween(leaving, forward), angleBetween(image - micPos, micAxis),
                              plane.lowPassHz, false});
         }
     if (c.construction == Construction::openBack)
@@ -451,14 +481,10 @@ Response Synthesiser::synthesise(int index)
         paths.push_back({bounce, -v.rearGain * r / bounce * room.wallReflection, 0, thetaM, 1000, true});
     }
 
-    // 3. Sum of all paths in the frequency domain: the direct sound carries the
-    //    minimum-phase spectrum, the others are relative to it.
+    // 3. Sum of all paths in the frequency domain. Every filter on a path is
+    //    causal (analogue prototypes) except the smooth directivity, so no path
+    //    smears energy ahead of the direct sound.
     std::vector<std::complex<double>> sum(static_cast<size_t>(bins));
-    {
-        const double tau = v.distance / speedOfSound;
-        for (int k = 0; k < bins; ++k)
-            sum[static_cast<size_t>(k)] = std::polar(1.0, -2 * pi * k * binHz * tau);
-    }
     const auto& tables = DirectivityTables::get();
     const double b = v.mic->gradient;
     for (const Path& p : paths)
@@ -470,32 +496,52 @@ Response Synthesiser::synthesise(int index)
         const double micX = 2 * pi / speedOfSound * v.mic->diaphragmRadius * std::sin(p.arrival);
         const bool behind = p.emission > pi / 2;
         const double srcX = 2 * pi / speedOfSound * v.sourceRadius * (behind ? 1.0 : std::sin(p.emission));
-        const double reff2 = p.distance * p.distance + v.cab->coneRadius * v.cab->coneRadius;
-        const double proxK = b * speedOfSound / (2 * pi * std::sqrt(reff2));
+        const double reff = std::sqrt(p.distance * p.distance + v.cab->coneRadius * v.cab->coneRadius);
+        const double proxHz = b * speedOfSound / (2 * pi * reff);
         for (int k = 0; k < bins; ++k, phasor *= step)
         {
             const double f = std::max(k, 1) * binHz;
-            double gain = p.level * inverseDirect[static_cast<size_t>(k)] * micPattern * tables.capsule(micX * f);
+            std::complex<double> gain = p.level * micPattern * tables.capsule(micX * f);
             if (p.rearWave)
-                gain *= std::sqrt(lowPass2(f / p.surfaceLowPassHz, 0.6));
+            {
+                const double x = f / p.surfaceLowPassHz;
+                gain *= reciprocal({1 - x * x, x / 0.6});
+            }
             else
             {
-                gain *= std::sqrt(tables.pistonPower(srcX * f) * (1 + (proxK / f) * (proxK / f)));
+                gain *= std::sqrt(tables.pistonPower(srcX * f)) * std::complex<double>(1.0, -proxHz / f);
                 if (behind)
-                    gain /= std::sqrt(1 + (f / 300) * (f / 300));
+                    gain *= reciprocal({1.0, f / 300});
                 if (p.surfaceLowPassHz > 0)
-                    gain *= std::max(1.0 / std::sqrt(1 + (f / p.surfaceLowPassHz) * (f / p.surfaceLowPassHz)), 0.3);
+                    gain *= 0.3 + 0.7 * reciprocal({1.0, f / p.surfaceLowPassHz});
             }
             sum[static_cast<size_t>(k)] += gain * phasor;
         }
     }
     for (int k = 0; k < bins; ++k)
-        w.mid.spectrum[k] = w.direct[static_cast<size_t>(k)] * sum[static_cast<size_t>(k)];
+    {
+        const double tau = v.distance / speedOfSound;
+        w.mid.spectrum[k] = w.direct[static_cast<size_t>(k)] * std::polar(1.0, -2 * pi * k * binHz * tau)
+                            + w.shared[static_cast<size_t>(k)] * sum[static_cast<size_t>(k)];
+    }
     w.mid.inverse();
     std::vector<double> early(w.mid.time, w.mid.time + responseLength);
 
     // 4. Room tail: noise coloured by the cabinet's power response, split into
-    //    octave bands that each decay at their own rate.
+    //    octave bands that each decay at their own rate. The cone beams, so the
+    //    room hears its output averaged over the front half-space.
+    std::vector<double> powerResponse(static_cast<size_t>(bins));
+    for (int k = 0; k < bins; ++k)
+    {
+        const double ka = 2 * pi * std::max(k, 1) * binHz / speedOfSound * v.sourceRadius;
+        double average = 0;
+        for (int i = 0; i < 16; ++i)
+        {
+            const double theta = (i + 0.5) * (pi / 2) / 16;
+            average += tables.pistonPower(ka * std::sin(theta)) * std::sin(theta) * (pi / 2) / 16;
+        }
+        powerResponse[static_cast<size_t>(k)] = db(average);
+    }
     for (int n = 0; n < workSize; ++n)
         w.mid.time[n] = noiseRng.gaussian();
     w.mid.forward();
@@ -504,7 +550,9 @@ Response Synthesiser::synthesise(int index)
     {
         const double f = std::max(k, 1) * binHz;
         const double shelf = f <= 600 ? 0 : f >= 2500 ? 1 : 0.5 - 0.5 * std::cos(pi * std::log(f / 600) / std::log(2500.0 / 600));
-        const double diffuseDb = w.common[static_cast<size_t>(k)] - shelf * (v.tailShelfDb + 2 * v.mic->gradient);
+        const double trapped = 10 * std::log10(butterHighPass(f / room.bassTrapHz, 1) * 0.75 + 0.25); // bass traps
+        const double diffuseDb = w.common[static_cast<size_t>(k)] + powerResponse[static_cast<size_t>(k)] + trapped
+                                 - shelf * (v.tailShelfDb + 2 * v.mic->gradient);
         noise[static_cast<size_t>(k)] *= std::pow(10.0, std::max(diffuseDb, -100.0) / 20);
     }
     std::vector<double> tail(responseLength, 0.0);

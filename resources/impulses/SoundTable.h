@@ -55,8 +55,8 @@ inline constexpr CabinetVoice cabinetVoices[] = {
         {{1600, -2.0, 3.0}, {3000, 3.5, 3.0}, {4500, 4.0, 3.5}, {6200, 2.0, 4.0}, {250, -1.0, 1.5}}},
     {"Excel",     Construction::closedBack, 0.127, 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  120, 1.15, 4600,  4, -40, 0,
         {{1400, -5.0, 2.5}, {3000, 8.0, 2.5}, {4300, 3.0, 4.0}, {600, -1.5, 1.5}}},
-    {"Green",     Construction::closedBack, 0.127, 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  112, 0.95, 3600,  4, -46, 0,
-        {{800, 2.0, 1.2}, {1500, 3.0, 1.5}, {2600, 3.5, 3.0}, {3400, 2.0, 4.0}, {120, -1.0, 1.2}}},
+    {"Green",     Construction::closedBack, 0.127, 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  112, 0.95, 3900,  4, -46, 0,
+        {{800, 2.0, 1.2}, {1500, 2.5, 1.5}, {2600, 3.5, 3.0}, {3600, 3.0, 3.0}, {120, -1.0, 1.2}}},
     {"Igor",      Construction::closedBack, 0.127, 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  118, 1.20, 4800,  4, -40, 0,
         {{550, -5.0, 0.8}, {3500, 5.5, 2.5}, {1600, -1.5, 3.0}, {5200, 2.0, 4.0}, {100, 1.0, 1.5}}},
     {"Ogre",      Construction::closedBack, 0.127, 2, 2, 0.40,   0.84, 0.84, 0.42, 0.00,  100, 1.30, 4300,  4, -42, 0,
@@ -65,24 +65,24 @@ inline constexpr CabinetVoice cabinetVoices[] = {
         {{1400, -4.0, 2.5}, {2800, 6.5, 2.5}, {3900, 3.0, 4.0}, {700, -1.0, 2.0}}},
     {"Sterling",  Construction::closedBack, 0.127, 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  122, 1.00, 5500,  4, -37, 0,
         {{1300, -1.5, 3.0}, {3000, 3.0, 3.0}, {5000, 4.0, 3.0}, {6500, 2.0, 4.0}}},
-    {"Tangerine", Construction::closedBack, 0.127, 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  116, 1.10, 4200,  4, -44, 0,
-        {{1000, 4.5, 1.1}, {2200, 1.5, 2.0}, {3600, 2.0, 4.0}, {1700, -1.0, 4.0}}},
-    {"Damien",    Construction::closedBack, 0.127, 2, 1, 0.33,   0.70, 0.48, 0.30, 0.00,  128, 1.05, 5000,  4, -39, 0,
-        {{1400, -3.5, 2.5}, {3200, 6.0, 2.5}, {4600, 3.0, 4.0}, {500, -1.5, 1.5}}},
+    {"Tangerine", Construction::closedBack, 0.127, 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  116, 1.10, 4500,  4, -44, 0,
+        {{1000, 3.5, 1.1}, {2200, 1.5, 2.0}, {3800, 3.0, 3.0}, {1700, -1.0, 4.0}}},
+    {"Damien",    Construction::closedBack, 0.127, 2, 1, 0.33,   0.70, 0.48, 0.30, 0.00,  128, 1.05, 4600,  4, -39, 0,
+        {{1400, -3.0, 2.5}, {3200, 5.0, 2.5}, {4600, 2.0, 4.0}, {500, -1.5, 1.5}}},
     {"Genzie",    Construction::closedBack, 0.127, 2, 1, 0.33,   0.70, 0.48, 0.30, 0.00,  118, 1.05, 4500,  4, -42, 0,
         {{400, 1.5, 1.0}, {1800, 1.5, 1.5}, {3000, 3.0, 3.0}, {1400, -1.5, 3.0}}},
-    {"Blackface", Construction::openBack,   0.127, 1, 1, 0.00,   0.52, 0.44, 0.24, 0.45,   82, 0.80, 6000,  4, -36, 0.40,
-        {{700, -3.0, 0.9}, {3500, 5.0, 2.0}, {5300, 3.0, 3.5}, {1800, -1.0, 3.0}}},
-    {"Chordal",   Construction::openBack,   0.127, 2, 1, 0.33,   0.66, 0.50, 0.25, 0.45,   80, 0.85, 6500,  4, -34, 0.42,
-        {{1500, -1.0, 3.0}, {3000, 2.0, 2.5}, {5000, 3.0, 3.0}, {7000, 1.5, 3.0}}},
-    {"Top Boost", Construction::openBack,   0.127, 2, 1, 0.33,   0.70, 0.56, 0.26, 0.45,   80, 0.90, 5800,  4, -36, 0.44,
-        {{3800, 5.0, 1.4}, {5500, 4.0, 3.0}, {1400, -2.0, 2.5}, {900, 1.0, 1.5}}},
-    {"Zodiac",    Construction::openBack,   0.127, 2, 1, 0.33,   0.66, 0.50, 0.24, 0.45,   90, 0.80, 6200,  4, -33, 0.40,
-        {{200, -2.0, 1.0}, {4500, 4.0, 2.5}, {7000, 3.0, 2.5}, {1600, -1.5, 3.0}}},
+    {"Blackface", Construction::openBack,   0.127, 1, 1, 0.00,   0.52, 0.44, 0.24, 0.45,   82, 0.80, 5200,  4, -37, 0.40,
+        {{700, -3.0, 0.9}, {3500, 3.5, 2.0}, {5000, 2.0, 3.5}, {1800, -1.0, 3.0}}},
+    {"Chordal",   Construction::openBack,   0.127, 2, 1, 0.33,   0.66, 0.50, 0.25, 0.45,   80, 0.85, 6000,  4, -36, 0.42,
+        {{1500, -1.0, 3.0}, {3000, 2.0, 2.5}, {5000, 1.5, 3.0}, {6800, 1.0, 3.0}}},
+    {"Top Boost", Construction::openBack,   0.127, 2, 1, 0.33,   0.70, 0.56, 0.26, 0.45,   80, 0.90, 5200,  4, -37, 0.44,
+        {{3800, 3.5, 1.4}, {5500, 2.5, 3.0}, {1400, -2.0, 2.5}, {900, 1.5, 1.5}}},
+    {"Zodiac",    Construction::openBack,   0.127, 2, 1, 0.33,   0.66, 0.50, 0.24, 0.45,   90, 0.80, 5600,  4, -36, 0.40,
+        {{200, -2.0, 1.0}, {4500, 3.0, 2.5}, {7000, 1.5, 2.5}, {1600, -1.0, 3.0}}},
     {"Dazed",     Construction::openBack,   0.105, 2, 1, 0.28,   0.56, 0.46, 0.23, 0.45,  100, 1.30, 5500,  4, -37, 0.36,
         {{1700, 4.5, 1.6}, {2800, 4.0, 2.5}, {250, -2.5, 1.0}, {4300, 2.0, 4.0}}},
-    {"Tweed",     Construction::openBack,   0.105, 2, 2, 0.28,   0.62, 0.60, 0.26, 0.45,   96, 1.30, 4200,  4, -44, 0.48,
-        {{180, 2.0, 1.0}, {1100, 2.0, 1.2}, {2400, 3.0, 2.5}, {3400, -1.5, 3.0}}},
+    {"Tweed",     Construction::openBack,   0.105, 2, 2, 0.28,   0.62, 0.60, 0.26, 0.45,   96, 1.30, 4600,  4, -44, 0.48,
+        {{180, 2.0, 1.0}, {1100, 1.5, 1.2}, {2400, 3.0, 2.5}, {3900, 2.0, 3.0}}},
     {"Manatee",   Construction::sealedBass, 0.105, 2, 4, 0.28,   0.61, 1.22, 0.45, 0.00,   55, 0.75, 4000,  6, -70, 0,
         {{350, 2.5, 1.2}, {800, 1.5, 1.5}, {2300, 4.0, 2.5}, {1400, -1.5, 2.5}}},
     {"Motown",    Construction::portedBass, 0.160, 1, 1, 0.00,   0.60, 0.72, 0.50, 0.00,   45, 0.71, 2500,  4, -72, 0,
@@ -125,17 +125,18 @@ struct PlacementVoice
     double microphoneAngle; // degrees the microphone is turned away from the cone
     double rearWaveGain;    // open backs: level of the inverted rear wave
     double directToReverb;  // target ratio, dB (after a 500 Hz high-pass)
+    double coneEdgeDb;      // loss below 1 kHz when the microphone faces the outer cone
 };
 
 // clang-format off
 inline constexpr PlacementVoice placementVoices[] = {
-//  position    distance  metres  source mic  rear  D/R
-    {"On Axis",  "Close",  0.050,   0,    0,  0.18, 44},
-    {"On Axis",  "Mid",    0.300,   0,    0,  0.45, 20},
-    {"On Axis",  "Far",    1.000,   0,    0,  0.65,  2},
-    {"Off Axis", "Close",  0.055,  38,   35,  0.18, 44},
-    {"Off Axis", "Mid",    0.310,  32,   20,  0.45, 19},
-    {"Off Axis", "Far",    1.050,  30,    0,  0.65,  1},
+//  position    distance  metres  source mic  rear  D/R  edge
+    {"On Axis",  "Close",  0.050,   0,    0,  0.18, 44,  0.0},
+    {"On Axis",  "Mid",    0.300,   0,    0,  0.45, 20,  0.0},
+    {"On Axis",  "Far",    1.000,   0,    0,  0.65,  2,  0.0},
+    {"Off Axis", "Close",  0.055,  42,   35,  0.18, 44,  3.0},
+    {"Off Axis", "Mid",    0.310,  36,   20,  0.45, 19,  1.0},
+    {"Off Axis", "Far",    1.050,  38,    0,  0.65,  1,  0.0},
 };
 // clang-format on
 
@@ -149,15 +150,16 @@ struct RoomVoice
     double wallTrebleLossHz;     // absorbers take the treble off wall bounces above this
     double rt60[7];              // octave bands 125 Hz ... 8 kHz, seconds
     double airDbPerSecond[7];    // extra decay from air absorption, same bands
+    double bassTrapHz;           // absorbers take up to 4 dB off the diffuse field below this
     double mixingTime;           // seconds after the direct sound the diffuse tail starts
     double onsetRamp;            // raised-cosine rise of the tail, seconds
 };
 
 inline constexpr RoomVoice room = {
-    4.9, 4.2, 2.9, 2.3, 0.45, 0.90, 0.60, 0.50, 2500,
-    {0.30, 0.28, 0.26, 0.25, 0.23, 0.21, 0.18},
+    4.9, 4.2, 2.9, 2.3, 0.45, 0.60, 0.60, 0.50, 2500,
+    {0.26, 0.26, 0.25, 0.25, 0.23, 0.21, 0.18},
     {0.0, 0.0, 0.3, 1.0, 3.0, 10.0, 36.0},
-    0.004, 0.008,
+    160, 0.004, 0.008,
 };
 
 constexpr int cabinetCount = sizeof(cabinetVoices) / sizeof(cabinetVoices[0]);
