@@ -883,6 +883,13 @@ cairo_surface_t* drawCabinet(const std::string& name)
         cairo_rectangle(cr, s.x, s.y, s.w, s.slantY - s.y);
         cairo_set_source_rgba(cr, 1, 0.97, 0.9, 0.07);
         cairo_fill(cr);
+        // The fold where the slant starts shows on both side edges of the box.
+        for (double ex : {s.x, s.x + s.w - 3})
+        {
+            cairo_rectangle(cr, ex, s.slantY - 1, 3, 2);
+            cairo_set_source_rgba(cr, 1, 1, 1, 0.25);
+            cairo_fill(cr);
+        }
     }
 
     // Grille opening: baffle, speakers, then the cloth over them.
