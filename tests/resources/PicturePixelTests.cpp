@@ -235,3 +235,54 @@ TEST(EditorPictures, BackgroundLeavesThePhotographAreasBlackAndIsTexturedElsewhe
         }
     EXPECT_GT(hi - lo, 6);
 }
+
+TEST(EditorPictures, EqualiserPanelScalesAndLightSocketsLineUpWithTheControls)
+{
+    const Image panel = decodeEntry(editorPictureTable, "eqPanel");
+    ASSERT_EQ(panel.width, 390);
+    ASSERT_EQ(panel.height, 149);
+    auto luminance = [](const Rgba& p) { return (p.r * 3 + p.g * 6 + p.b) / 10; };
+
+    // Window bounds of channel 1's knobs; the panel is drawn at (10, 441).
+    struct Knob
+    {
+        const char* strip;
+        int x, y, w, h;
+    };
+    const Knob knobs[] = {{"knobHPF", 19, 442, 80, 72},   {"knobLPF", 19, 514, 80, 75},     {"knobLMF", 112, 442, 83, 72},
+                          {"knobHMF", 219, 442, 63, 72},  {"knobLMGain", 120, 519, 69, 65}, {"knobHMGain", 214, 519, 72, 65},
+                          {"knobChannelLevel", 305, 505, 78, 84}};
+    for (const auto& k : knobs)
+    {
+        SCOPED_TRACE(k.strip);
+        const Image strip = decodeEntry(editorPictureTable, k.strip);
+        ASSERT_EQ(strip.width, k.w);
+        // Top of the knob body in the upright frame, on its middle column.
+        const int middle = k.w / 2, frame63 = 63 * k.h;
+        int top = -1;
+        for (int y = 0; y < k.h && top < 0; ++y)
+            if (strip.at(middle, frame63 + y).a > 128)
+                top = y;
+        ASSERT_GT(top, 0);
+        // Straight above it the panel prints the scale's middle tick, a thin bright mark.
+        const int px = k.x - 10, py = k.y - 441 + top;
+        int tickRow = -1;
+        for (int y = py - 1; y > py - 12 && y >= 0 && tickRow < 0; --y)
+            if (std::max(luminance(panel.at(px + middle, y)), luminance(panel.at(px + middle - (k.w % 2 == 0 ? 1 : 0), y))) > 140)
+                tickRow = y;
+        ASSERT_GE(tickRow, 0) << "no tick above the knob";
+        EXPECT_LT(luminance(panel.at(px + middle - 5, tickRow)), 120);
+        EXPECT_LT(luminance(panel.at(px + middle + 5, tickRow)), 120);
+    }
+
+    // A dark socket under each bypass light's bounds.
+    const int lights[][2] = {{66, 503}, {69, 576}, {162, 503}, {262, 503}};
+    for (const auto& l : lights)
+    {
+        const int x = l[0] - 10, y = l[1] - 441;
+        for (int dy = 3; dy < 8; ++dy)
+            for (int dx = 3; dx < 8; ++dx)
+                EXPECT_LT(luminance(panel.at(x + dx, y + dy)), 25) << l[0] << "," << l[1];
+        EXPECT_GT(luminance(panel.at(x + 5, y - 12)), 25) << "panel surface above the socket";
+    }
+}
