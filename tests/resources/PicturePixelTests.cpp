@@ -286,3 +286,48 @@ TEST(EditorPictures, EqualiserPanelScalesAndLightSocketsLineUpWithTheControls)
         EXPECT_GT(luminance(panel.at(x + 5, y - 12)), 25) << "panel surface above the socket";
     }
 }
+
+TEST(PlacementPictures, DistancesAndPositionsMoveTheMicrophone)
+{
+    struct Centroid
+    {
+        double x, y;
+        int count;
+    };
+    auto centroid = [](const Image& image) {
+        double x = 0, y = 0;
+        int n = 0;
+        for (int py = 0; py < image.height; ++py)
+            for (int px = 0; px < image.width; ++px)
+                if (image.at(px, py).a > 200)
+                {
+                    x += px;
+                    y += py;
+                    ++n;
+                }
+        return Centroid {n ? x / n : 0, n ? y / n : 0, n};
+    };
+    auto apart = [](const Centroid& a, const Centroid& b) { return std::hypot(a.x - b.x, a.y - b.y); };
+
+    for (const char* cabinet : {"1960", "Chordal", "Blackface", "Dazed", "Tweed", "Manatee", "Motown"})
+        for (const char* mic : {"121", "409", "421", "545", "57", "i5", "Reference", "U87"})
+        {
+            const std::string stem = std::string(cabinet) + " " + mic + " ";
+            Centroid on[3], off[3];
+            const char* distances[] = {"Close", "Mid", "Far"};
+            for (int d = 0; d < 3; ++d)
+            {
+                on[d] = centroid(decodeEntry(pictureTable, stem + "On Axis " + distances[d]));
+                off[d] = centroid(decodeEntry(pictureTable, stem + "Off Axis " + distances[d]));
+            }
+            SCOPED_TRACE(stem);
+            // Each step back moves the microphone, further for Far than for Mid.
+            for (const Centroid* c : {on, off})
+            {
+                EXPECT_GT(apart(c[0], c[1]), 4.0);
+                EXPECT_GT(apart(c[0], c[2]), apart(c[0], c[1]) + 4.0);
+            }
+            // Off axis the capsule sits elsewhere on the cone.
+            EXPECT_GT(apart(on[0], off[0]), 8.0);
+        }
+}
