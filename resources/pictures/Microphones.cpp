@@ -184,14 +184,21 @@ void drawModel(cairo_t* cr, const Model& m)
             cairo_fill(cr);
             cairo_pattern_destroy(p);
         }
-        cairo_set_source_rgba(cr, 0.1, 0.1, 0.1, 0.9);
-        cairo_set_line_width(cr, 0.8);
-        for (double t = -1; t <= 1; t += 1)
+        // Elastic cords strung between the two rings of the cradle.
+        cairo_set_source_rgba(cr, 0.08, 0.08, 0.08, 0.9);
+        cairo_set_line_width(cr, 0.9);
+        for (double t : {-1.0, 1.0})
         {
-            cairo_move_to(cr, m.clip - 12, t * r - 4);
-            cairo_line_to(cr, m.clip + 8, -t * r + 4);
+            cairo_move_to(cr, m.clip - 12, t * (r + 3));
+            cairo_line_to(cr, m.clip + 8, t * (r * 0.35));
+            cairo_move_to(cr, m.clip - 12, t * (r * 0.35));
+            cairo_line_to(cr, m.clip + 8, t * (r + 3));
         }
         cairo_stroke(cr);
+        // The cradle's frame joins the rings below the microphone.
+        cairo_rectangle(cr, m.clip - 16, r + 3, 28, 3);
+        cairo_set_source_rgb(cr, 0.12, 0.12, 0.13);
+        cairo_fill(cr);
     }
 }
 // How far the capsule moves back along the microphone's axis for distance
