@@ -316,8 +316,8 @@ Style styleOf(const std::string& name)
         s.corners = Corners::Chrome;
         s.badge = Badge::Emblem;
         s.emblem = 3;
-        s.bx = 306;
-        s.by = 70;
+        s.bx = 194;
+        s.by = 116;
         s.radius = 14;
         s.feet = Feet::Pads;
         s.wall = rgb(0x2a2a2a);
