@@ -1,0 +1,289 @@
+// A small VST 2.4 host: loads the built plug-in binary the way a host does and
+// checks what the host sees through the binary interface alone.
+#ifndef FST_DONT_DEPRECATE_UNKNOWN
+#define FST_DONT_DEPRECATE_UNKNOWN 1
+#endif
+#include <pluginterfaces/fst/fst.h>
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#ifndef MORVANE3_VST2_BINARY
+#error "MORVANE3_VST2_BINARY must name the built plug-in"
+#endif
+
+namespace
+{
+using Entry = AEffect* (*) (audioMasterCallback);
+
+int hostVersion = 2400;
+
+t_fstPtrInt hostCallback(AEffect*, int opcode, int, t_fstPtrInt, void*, float)
+{
+    switch (opcode)
+    {
+    case audioMasterVersion: return hostVersion;
+    case audioMasterGetSampleRate: return 44100;
+    case audioMasterGetBlockSize: return 512;
+    default: return 0;
+    }
+}
+
+class Plugin
+{
+public:
+    Plugin()
+    {
+        library = dlopen(MORVANE3_VST2_BINARY, RTLD_NOW | RTLD_LOCAL);
+        if (library == nullptr)
+            return;
+        main = reinterpret_cast<Entry>(dlsym(library, "VSTPluginMain"));
+        legacyMain = reinterpret_cast<Entry>(dlsym(library, "main"));
+    }
+
+    ~Plugin()
+    {
+        // The framework keeps a message thread alive inside the library; the
+        // library stays loaded for the life of the test program, as in most hosts.
+    }
+
+    AEffect* open()
+    {
+        auto* effect = main != nullptr ? main(reinterpret_cast<audioMasterCallback>(hostCallback)) : nullptr;
+        if (effect != nullptr)
+            dispatch(effect, effOpen);
+        return effect;
+    }
+
+    static t_fstPtrInt dispatch(AEffect* effect, int opcode, int index = 0, t_fstPtrInt value = 0,
+                                void* ptr = nullptr, float opt = 0.0f)
+    {
+        return effect->dispatcher(effect, opcode, index, value, ptr, opt);
+    }
+
+    static std::string text(AEffect* effect, int opcode, int index = 0)
+    {
+        char buffer[256] = {};
+        dispatch(effect, opcode, index, 0, buffer);
+        return buffer;
+    }
+
+    static t_fstPtrInt canDo(AEffect* effect, const char* query)
+    {
+        return dispatch(effect, effCanDo, 0, 0, const_cast<char*>(query));
+    }
+
+    static void close(AEffect* effect) { dispatch(effect, effClose); }
+
+    void* library = nullptr;
+    Entry main = nullptr;
+    Entry legacyMain = nullptr;
+};
+
+Plugin& plugin()
+{
+    static Plugin* instance = new Plugin();
+    return *instance;
+}
+
+// An arrangement with room for its speakers (the interface declares them as a
+// flexible array).
+struct Arrangement
+{
+    explicit Arrangement(int type, int channels)
+        : storage(sizeof(VstSpeakerArrangement) + 8 * sizeof(VstSpeakerProperties), 0)
+    {
+        auto* a = get();
+        a->type = type;
+        a->numChannels = channels;
+        for (int i = 0; i < channels; ++i)
+            a->speakers[i].type = channels == 1 ? 0 : 1 + i;
+    }
+    VstSpeakerArrangement* get() { return reinterpret_cast<VstSpeakerArrangement*>(storage.data()); }
+    std::vector<unsigned char> storage;
+};
+
+void process(AEffect* effect, std::vector<std::vector<float>>& inputs, std::vector<std::vector<float>>& outputs,
+             int length)
+{
+    std::vector<float*> in, out;
+    for (auto& c : inputs)
+        in.push_back(c.data());
+    for (auto& c : outputs)
+        out.push_back(c.data());
+    effect->processReplacing(effect, in.data(), out.data(), length);
+}
+
+class Vst2Host : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(plugin().library, nullptr) << dlerror();
+        ASSERT_NE(plugin().main, nullptr);
+        effect = plugin().open();
+        ASSERT_NE(effect, nullptr);
+    }
+    void TearDown() override
+    {
+        if (effect != nullptr)
+            Plugin::close(effect);
+    }
+    AEffect* effect = nullptr;
+};
+} // namespace
+
+TEST_F(Vst2Host, IdentityLayoutAndFlags)
+{
+    // The framework exports main as a second entry point that forwards to VSTPluginMain.
+    ASSERT_NE(plugin().legacyMain, nullptr);
+    auto* second = plugin().legacyMain(reinterpret_cast<audioMasterCallback>(hostCallback));
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->uniqueID, 0x4D766E63);
+    Plugin::dispatch(second, effClose);
+    EXPECT_EQ(effect->magic, 0x56737450);
+    EXPECT_EQ(effect->uniqueID, 0x4D766E63); // 'Mvnc'
+    EXPECT_EQ(effect->version, 0x30004);
+    EXPECT_EQ(Plugin::dispatch(effect, effGetVendorVersion), 0x30004);
+    EXPECT_EQ(effect->numInputs, 2);
+    EXPECT_EQ(effect->numOutputs, 2);
+    EXPECT_EQ(effect->numParams, 34);
+    EXPECT_EQ(effect->numPrograms, 1); // the framework's client always reports one program
+    EXPECT_EQ(effect->initialDelay, 0);
+    const auto flags = effect->flags;
+    EXPECT_TRUE(flags & effFlagsHasEditor);
+    EXPECT_TRUE(flags & effFlagsCanReplacing);
+    EXPECT_TRUE(flags & effFlagsProgramChunks);
+    EXPECT_TRUE(flags & effFlagsNoSoundInStop);
+    EXPECT_FALSE(flags & effFlagsIsSynth);
+    EXPECT_EQ(Plugin::text(effect, effGetEffectName), "Morvane 3");
+    EXPECT_EQ(Plugin::text(effect, effGetProductString), "Morvane 3");
+    const auto vendor = Plugin::text(effect, effGetVendorString);
+    EXPECT_FALSE(vendor.empty());
+    EXPECT_LE(vendor.size(), 63u);
+    EXPECT_EQ(Plugin::dispatch(effect, effGetPlugCategory), 1);
+}
+
+TEST_F(Vst2Host, HostWithoutVersionGetsNoEffect)
+{
+    hostVersion = 0;
+    auto* none = plugin().main(reinterpret_cast<audioMasterCallback>(hostCallback));
+    hostVersion = 2400;
+    EXPECT_EQ(none, nullptr);
+}
+
+TEST_F(Vst2Host, CapabilityAnswers)
+{
+    for (const char* query : { "receiveVstEvents", "receiveVstMidiEvent", "receiveVstMidiEvents", "sendVstEvents",
+                               "sendVstMidiEvent", "sendVstMidiEvents", "openCloseAnyThread" })
+        EXPECT_EQ(Plugin::canDo(effect, query), -1) << query;
+    for (const char* query : { "receiveVstTimeInfo", "conformsToWindowRules" })
+        EXPECT_EQ(Plugin::canDo(effect, query), 1) << query;
+    for (const char* query : { "offline", "midiProgramNames", "ReceiveVstTimeInfo", "" })
+        EXPECT_EQ(Plugin::canDo(effect, query), 0) << query;
+}
+
+TEST_F(Vst2Host, ParametersNamesValuesAndTexts)
+{
+    EXPECT_EQ(Plugin::text(effect, effGetParamName, 0), "outputLevel");
+    EXPECT_EQ(Plugin::text(effect, effGetParamName, 4), "c1MicDistance");
+    EXPECT_EQ(Plugin::text(effect, effGetParamName, 25), "sampleRate");
+    EXPECT_EQ(Plugin::text(effect, effGetParamName, 33), "c2LPFBypass");
+    EXPECT_EQ(effect->getParameter(effect, 0), 0.5f);
+    EXPECT_EQ(effect->getParameter(effect, 1), 0.00999999978f);
+    EXPECT_EQ(effect->getParameter(effect, 25), 44100.0f);
+    EXPECT_EQ(Plugin::text(effect, effGetParamDisplay, 0), "0.50");
+    EXPECT_EQ(Plugin::text(effect, effGetParamDisplay, 1), "0.01");
+    EXPECT_EQ(Plugin::text(effect, effGetParamDisplay, 5), "0.00");
+    EXPECT_EQ(Plugin::text(effect, effGetParamDisplay, 25), "44100.00");
+
+    effect->setParameter(effect, 5, 0.75f);
+    EXPECT_EQ(effect->getParameter(effect, 5), 0.75f);
+    EXPECT_EQ(Plugin::text(effect, effGetParamDisplay, 5), "0.75");
+}
+
+TEST_F(Vst2Host, SpeakerArrangements)
+{
+    Arrangement mono(kSpeakerArrMono, 1), stereo(kSpeakerArrStereo, 2);
+    EXPECT_EQ(Plugin::dispatch(effect, effSetSpeakerArrangement, 0, (t_fstPtrInt) mono.get(), stereo.get()), 0);
+    EXPECT_EQ(Plugin::dispatch(effect, effSetSpeakerArrangement, 0, (t_fstPtrInt) mono.get(), mono.get()), 1);
+
+    // Mono processes one channel.
+    Plugin::dispatch(effect, effSetSampleRate, 0, 0, nullptr, 44100.0f);
+    Plugin::dispatch(effect, effSetBlockSize, 0, 256);
+    Plugin::dispatch(effect, effMainsChanged, 0, 1);
+    std::vector<std::vector<float>> in(1, std::vector<float>(256, 0.25f)), out(1, std::vector<float>(256, 9.0f));
+    for (int i = 0; i < 20; ++i)
+        process(effect, in, out, 256);
+    double energy = 0.0;
+    for (auto v : out[0])
+    {
+        ASSERT_TRUE(std::isfinite(v));
+        energy += (double) v * (double) v;
+    }
+    EXPECT_GT(energy, 0.0);
+    Plugin::dispatch(effect, effMainsChanged, 0, 0);
+}
+
+TEST_F(Vst2Host, ChunkIsTheSettingsDocumentAndRestores)
+{
+    void* data = nullptr;
+    const auto size = Plugin::dispatch(effect, effGetChunk, 0, 0, &data);
+    ASSERT_GT(size, 8);
+    ASSERT_NE(data, nullptr);
+    const std::string chunk(static_cast<const char*>(data), (size_t) size);
+    EXPECT_EQ(chunk.substr(0, 4), "VC2!");
+    int32_t length = 0;
+    std::memcpy(&length, chunk.data() + 4, 4);
+    EXPECT_EQ((size_t) length + 9, chunk.size());
+    const std::string start = "<MORVANESETTINGS outputLevel=\"0.5\" c1Cabinet=\"0.00999999978\" ";
+    EXPECT_EQ(chunk.substr(8, start.size()), start);
+    EXPECT_NE(chunk.find(" sampleRate=\"44100\" c1HPFBypass=\"0\""), std::string::npos);
+    EXPECT_EQ(chunk.substr(chunk.size() - 3), std::string("/>") + '\0');
+
+    std::string text = "<MORVANESETTINGS c1HPF=\"0.25\" c2Mute=\"1\"/>";
+    std::vector<char> other(8 + text.size() + 1, 0);
+    const int32_t header[2] = { 0x21324356, (int32_t) text.size() };
+    std::memcpy(other.data(), header, 8);
+    std::memcpy(other.data() + 8, text.data(), text.size());
+    Plugin::dispatch(effect, effSetChunk, 0, (t_fstPtrInt) other.size(), other.data());
+    EXPECT_EQ(effect->getParameter(effect, 5), 0.25f);
+    EXPECT_EQ(effect->getParameter(effect, 24), 1.0f);
+}
+
+TEST_F(Vst2Host, ProcessesAudioAndAutomationReachesTheSound)
+{
+    Plugin::dispatch(effect, effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    Plugin::dispatch(effect, effSetBlockSize, 0, 512);
+    Plugin::dispatch(effect, effMainsChanged, 0, 1);
+    EXPECT_EQ(effect->getParameter(effect, 25), 48000.0f);
+
+    std::vector<std::vector<float>> in(2, std::vector<float>(512, 0.0f)), out(2, std::vector<float>(512, 0.0f));
+    for (int i = 0; i < 80; ++i) // past the initial fade and the convolutions' start-up
+        process(effect, in, out, 512);
+    in[0][0] = 1.0f;
+    process(effect, in, out, 512);
+    in[0][0] = 0.0f;
+    double left = 0.0, right = 0.0;
+    for (int i = 0; i < 512; ++i)
+    {
+        left += std::fabs((double) out[0][(size_t) i]);
+        right += std::fabs((double) out[1][(size_t) i]);
+    }
+    EXPECT_GT(left, 1.0e-3);
+    EXPECT_EQ(right, 0.0);
+
+    // Muting both channels by automation silences the next block, without an editor.
+    effect->setParameter(effect, 23, 1.0f);
+    effect->setParameter(effect, 24, 1.0f);
+    process(effect, in, out, 512);
+    for (auto v : out[0])
+        ASSERT_EQ(v, 0.0f);
+    Plugin::dispatch(effect, effMainsChanged, 0, 0);
+}

@@ -1,0 +1,29 @@
+# Tests of the built binaries, as hosts see them: our own small VST2 host, and
+# the plug-in scanners and LV2 host that Debian ships.
+if(TARGET Morvane3_VST)
+  add_executable(hosts_tests ${CMAKE_CURRENT_LIST_DIR}/Vst2HostTests.cpp)
+  target_link_libraries(hosts_tests PRIVATE GTest::gtest GTest::gtest_main ${CMAKE_DL_LIBS})
+  target_compile_definitions(hosts_tests PRIVATE MORVANE3_VST2_BINARY="$<TARGET_FILE:Morvane3_VST>")
+  target_compile_options(hosts_tests PRIVATE -Wno-cpp)
+  morvane3_warnings(hosts_tests)
+  add_dependencies(hosts_tests Morvane3_VST)
+  gtest_discover_tests(hosts_tests DISCOVERY_TIMEOUT 120 PROPERTIES LABELS hosts)
+
+  add_test(NAME hosts.ardour_vst2_scan
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/ardour-scan.sh vst2 "$<TARGET_FILE:Morvane3_VST>")
+  set_tests_properties(hosts.ardour_vst2_scan PROPERTIES LABELS hosts SKIP_RETURN_CODE 77)
+endif()
+
+if(TARGET Morvane3_VST3)
+  set(morvane3_vst3_bundle "${CMAKE_BINARY_DIR}/plugin/Morvane3_artefacts/$<CONFIG>/VST3/Morvane 3.vst3")
+  add_test(NAME hosts.ardour_vst3_scan
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/ardour-scan.sh vst3 "${morvane3_vst3_bundle}")
+  set_tests_properties(hosts.ardour_vst3_scan PROPERTIES LABELS hosts SKIP_RETURN_CODE 77)
+endif()
+
+if(TARGET Morvane3_LV2)
+  set(morvane3_lv2_bundle "${CMAKE_BINARY_DIR}/plugin/Morvane3_artefacts/$<CONFIG>/LV2/Morvane 3.lv2")
+  add_test(NAME hosts.jalv_lv2_run
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/jalv-run.sh "${morvane3_lv2_bundle}" "${MORVANE3_LV2_URI}")
+  set_tests_properties(hosts.jalv_lv2_run PROPERTIES LABELS hosts SKIP_RETURN_CODE 77 TIMEOUT 60)
+endif()
