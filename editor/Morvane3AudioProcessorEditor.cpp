@@ -1,0 +1,560 @@
+#include "editor/Morvane3AudioProcessorEditor.h"
+
+#include "editor/CatalogueAccess.h"
+#include "editor/PresetFiles.h"
+#include "editor/TooltipText.h"
+#include "processor/ParameterTable.h"
+#include "resources/ResourceTable.h"
+
+using morvane3::ControlKind;
+using morvane3::ControlSpec;
+using morvane3::SelectionList;
+using morvane3::TooltipRule;
+
+namespace
+{
+// A compiled-in picture through the process-wide image cache (keyed by the data
+// address, so each picture is decoded once per process). Missing data gives an
+// empty image, which draws nothing.
+juce::Image pictureFromCache(std::pair<const unsigned char*, int> resource)
+{
+    if (resource.first == nullptr || resource.second <= 0)
+        return {};
+    return juce::ImageCache::getFromMemory(resource.first, resource.second);
+}
+
+juce::Image editorPicture(const char* key)
+{
+    return pictureFromCache(morvane3::findResource(morvane3::editorPictureTable, key));
+}
+
+// The button pictures are decoded once per editor. A missing picture becomes
+// an empty drawable so the button still toggles.
+std::unique_ptr<juce::Drawable> buttonDrawable(const char* key)
+{
+    const auto resource = morvane3::findResource(morvane3::editorPictureTable, key);
+    std::unique_ptr<juce::Drawable> drawable;
+    if (resource.first != nullptr && resource.second > 0)
+        drawable = juce::Drawable::createFromImageData(resource.first, (size_t) resource.second);
+    if (drawable == nullptr)
+        drawable = std::make_unique<juce::DrawableImage>();
+    return drawable;
+}
+
+void setDefaultLookAndFeelColours()
+{
+    auto& lf = juce::LookAndFeel::getDefaultLookAndFeel();
+    lf.setColour(juce::TextButton::buttonColourId, juce::Colour(0xff636363));
+    lf.setColour(juce::TextButton::buttonOnColourId, juce::Colour(0xffff0000));
+    lf.setColour(juce::TextButton::textColourOnId, juce::Colour(0xffdddddd));
+    lf.setColour(juce::TextButton::textColourOffId, juce::Colour(0xffffffff));
+    lf.setColour(juce::ComboBox::backgroundColourId, juce::Colour(0xff636363));
+    lf.setColour(juce::ComboBox::buttonColourId, juce::Colour(0xff636363));
+    lf.setColour(juce::ComboBox::arrowColourId, juce::Colour(0xffe5e5e5)); // grey level 0.9
+    lf.setColour(juce::ComboBox::textColourId, juce::Colour(0xffffffff));
+}
+
+// Knob rows in the order the timer refreshes them.
+constexpr const char* channelKnobOrder[2][7] = {
+    {"C1HPF", "C1LPF", "C1LMF", "C1HMF", "C1LMLevel", "C1HMLevel", "C1Level"},
+    {"C2HPF", "C2LPF", "C2LMF", "C2HMF", "C2LMLevel", "C2HMLevel", "C2Level"},
+};
+constexpr const char* switchOrder[] = {"C1Mute", "C2Mute", "C1HPFBypass", "C1LMFBypass", "C1HMFBypass", "C1LPFBypass",
+                                       "C2HPFBypass", "C2LMFBypass", "C2HMFBypass", "C2LPFBypass"};
+} // namespace
+
+Morvane3AudioProcessorEditor::Morvane3AudioProcessorEditor(Morvane3AudioProcessor& owner)
+    : juce::AudioProcessorEditor(owner),
+      processor(owner),
+      tooltipWindow(std::make_unique<juce::TooltipWindow>(nullptr, 700))
+{
+    setSize(810, 600);
+    setFocusContainerType(juce::Component::FocusContainerType::keyboardFocusContainer);
+    setMouseClickGrabsKeyboardFocus(false);
+
+    presetsFolder = morvane3::defaultPresetsFolder();
+    morvane3::preparePresetsFolder(presetsFolder);
+
+    setDefaultLookAndFeelColours();
+
+    const auto muteOff = buttonDrawable("muteButtonOff");
+    const auto muteOn = buttonDrawable("muteButtonOn");
+    const auto ledLit = buttonDrawable("bypassLedLit");
+    const auto ledDark = buttonDrawable("bypassLedDark");
+
+    for (int row = 0; row < morvane3::numControls; ++row)
+        createControl(row, *muteOff, *muteOn, *ledLit, *ledDark);
+
+    for (int row = 0; row < morvane3::numControls; ++row)
+    {
+        const auto& spec = morvane3::controlTable()[(size_t) row];
+        controls[row]->setBounds(spec.x, spec.y, spec.width, spec.height);
+    }
+
+    startTimer(refreshTimerId, refreshPeriodMs);
+}
+
+Morvane3AudioProcessorEditor::~Morvane3AudioProcessorEditor()
+{
+    stopTimer(refreshTimerId);
+    chooser.reset();
+    controls.clear(true);
+    tooltipWindow.reset();
+}
+
+void Morvane3AudioProcessorEditor::createControl(int row, const juce::Drawable& muteOff, const juce::Drawable& muteOn,
+                                                 const juce::Drawable& ledLit, const juce::Drawable& ledDark)
+{
+    const auto& spec = morvane3::controlTable()[(size_t) row];
+    const juce::String identifier(spec.identifier);
+    juce::Component* control = nullptr;
+
+    switch (spec.kind)
+    {
+    case ControlKind::selectionBox:
+    {
+        auto* box = new juce::ComboBox(identifier);
+        box->setTooltip(spec.tooltip);
+        box->setEditableText(false);
+        box->setJustificationType(juce::Justification::centredLeft);
+        box->setTextWhenNothingSelected({});
+        box->setTextWhenNoChoicesAvailable("(no choices)");
+        fillSelectionBox(*box, spec.list);
+        box->setWantsKeyboardFocus(true);
+        box->setMouseClickGrabsKeyboardFocus(true);
+        box->addListener(this);
+        boxes[(size_t) spec.channel][(size_t) morvane3::slotOfList(spec.list)] = box;
+        control = box;
+        break;
+    }
+    case ControlKind::filmStripKnob:
+    {
+        const auto strip = morvane3::findResource(morvane3::editorPictureTable, spec.strip);
+        auto* knob = new FilmStripKnob(identifier, strip.first, strip.second);
+        knob->setRange(spec.minimum, spec.maximum, spec.interval);
+        refreshKnobTooltip(*knob, spec);
+        knob->setSliderStyle(juce::Slider::RotaryVerticalDrag);
+        knob->addListener(this);
+        knob->setDoubleClickReturnValue(true, spec.doubleClickValue);
+        knobsByParameter[(size_t) spec.parameterIndex] = knob;
+        control = knob;
+        break;
+    }
+    case ControlKind::muteButton:
+    {
+        auto* button = new juce::DrawableButton(identifier, juce::DrawableButton::ImageRaw);
+        button->setImages(&muteOff, &muteOff, &muteOff, &muteOff, &muteOn, &muteOn, &muteOn, &muteOn);
+        button->setClickingTogglesState(true);
+        button->setButtonText(spec.buttonText);
+        button->setTooltip(spec.tooltip);
+        button->setRepaintsOnMouseActivity(true);
+        button->addListener(this);
+        switchesByParameter[(size_t) spec.parameterIndex] = button;
+        control = button;
+        break;
+    }
+    case ControlKind::textButton:
+    {
+        auto* button = new juce::TextButton(identifier, {});
+        button->setTooltip(spec.tooltip);
+        button->setButtonText(spec.buttonText);
+        // Load sits left of Save; the pair is drawn as one joined block.
+        button->setConnectedEdges(identifier == "SaveAsButton" ? juce::Button::ConnectedOnLeft : juce::Button::ConnectedOnRight);
+        button->addListener(this);
+        control = button;
+        break;
+    }
+    case ControlKind::stepControl:
+    {
+        auto* stepper = new juce::Slider(identifier);
+        const int items = morvane3::countSelectionItems(spec.list);
+        stepper->setRange(10.0, 10.0 * juce::jmax(1, items), 10.0);
+        stepper->setSliderStyle(juce::Slider::IncDecButtons);
+        stepper->setTextBoxStyle(juce::Slider::NoTextBox, true, 80, 20);
+        stepper->setScrollWheelEnabled(false);
+        stepper->addListener(this);
+        steps[(size_t) spec.channel][(size_t) morvane3::slotOfList(spec.list)] = stepper;
+        control = stepper;
+        break;
+    }
+    case ControlKind::bypassButton:
+    {
+        auto* button = new juce::DrawableButton(identifier, juce::DrawableButton::ImageRaw);
+        button->setImages(&ledLit, nullptr, nullptr, nullptr, &ledDark);
+        button->setClickingTogglesState(true);
+        button->setTooltip(spec.tooltip);
+        button->setRepaintsOnMouseActivity(true);
+        button->setColour(juce::DrawableButton::backgroundColourId, transparentColour);
+        button->setColour(juce::DrawableButton::backgroundOnColourId, transparentColour);
+        button->addListener(this);
+        switchesByParameter[(size_t) spec.parameterIndex] = button;
+        control = button;
+        break;
+    }
+    }
+
+    // The identifier doubles as component ID so a control can be found by it
+    // even where the component name carries a suffix (the knobs).
+    control->setComponentID(identifier);
+    controls.add(control);
+    addAndMakeVisible(control);
+}
+
+void Morvane3AudioProcessorEditor::fillSelectionBox(juce::ComboBox& box, SelectionList list)
+{
+    // Headings are not selectable and are not counted by the step controls.
+    for (const auto& entry : morvane3::selectionItems(list))
+    {
+        if (entry.code == 0)
+            box.addSectionHeading(entry.text);
+        else
+            box.addItem(entry.text, entry.code);
+    }
+}
+
+//==============================================================================
+void Morvane3AudioProcessorEditor::paint(juce::Graphics& g)
+{
+    g.fillAll(juce::Colours::black);
+    g.setColour(juce::Colours::white);
+    g.setFont(12.0f);
+
+    g.drawImageAt(editorPicture("editorBackground"), 0, 0);
+    const auto panel = editorPicture("eqPanel");
+    g.drawImageAt(panel, 10, 441);
+    g.drawImageAt(panel, 410, 441);
+
+    paintChannelPictures(g, 0, 11);
+    paintChannelPictures(g, 1, 411);
+
+    g.setColour(juce::Colours::white);
+    g.drawFittedText(versionText(), 270, 0, 100, 40, juce::Justification::centredLeft, 1, 0.7f);
+}
+
+void Morvane3AudioProcessorEditor::paintChannelPictures(juce::Graphics& g, int channel, int x)
+{
+    const auto& b = boxes[(size_t) channel];
+    const juce::String cabinet = b[morvane3::cabinetSlot]->getText();
+    const juce::String irName = morvane3::irNameFromTexts(cabinet, b[morvane3::microphoneSlot]->getText(),
+                                                     b[morvane3::positionSlot]->getText(), b[morvane3::distanceSlot]->getText());
+
+    const auto photograph = pictureFromCache(morvane3::channelPicture(cabinet));
+    if (photograph.isValid())
+        g.drawImage(photograph, x, 79, 388, 252, 0, 0, 388, 252);
+
+    const auto placement = pictureFromCache(morvane3::channelPicture(irName));
+    if (placement.isValid())
+        g.drawImage(placement, x, 79, 388, 252, 0, 0, 388, 252);
+}
+
+juce::String Morvane3AudioProcessorEditor::versionText()
+{
+#ifdef JucePlugin_VersionString
+    return juce::String("v ") + JucePlugin_VersionString;
+#else
+    return "v 3.0.4";
+#endif
+}
+
+//==============================================================================
+const ControlSpec* Morvane3AudioProcessorEditor::specOf(const juce::Component* control) const
+{
+    const int row = controls.indexOf(control);
+    return row >= 0 ? &morvane3::controlTable()[(size_t) row] : nullptr;
+}
+
+void Morvane3AudioProcessorEditor::setParameter(int index, float value)
+{
+    processor.setParameterValueNotifyingHost(index, value);
+}
+
+std::atomic<float>* Morvane3AudioProcessorEditor::liveValueFor(int index)
+{
+    using namespace morvane3;
+    auto& live = processor.getLiveValues();
+    auto& c1 = live.channels[0];
+    auto& c2 = live.channels[1];
+    switch (index)
+    {
+    case outputLevel: return &live.outputLevel;
+    case c1HPF: return &c1.hpfHz;
+    case c1LMF: return &c1.lmfHz;
+    case c1LMLevel: return &c1.lmGainDb;
+    case c1HMF: return &c1.hmfHz;
+    case c1HMLevel: return &c1.hmGainDb;
+    case c1LPF: return &c1.lpfHz;
+    case c1Level: return &c1.level;
+    case c2HPF: return &c2.hpfHz;
+    case c2LMF: return &c2.lmfHz;
+    case c2LMLevel: return &c2.lmGainDb;
+    case c2HMF: return &c2.hmfHz;
+    case c2HMLevel: return &c2.hmGainDb;
+    case c2LPF: return &c2.lpfHz;
+    case c2Level: return &c2.level;
+    case c1Mute: return &c1.mute;
+    case c2Mute: return &c2.mute;
+    case c1HPFBypass: return &c1.hpfBypass;
+    case c1LMFBypass: return &c1.lmfBypass;
+    case c1HMFBypass: return &c1.hmfBypass;
+    case c1LPFBypass: return &c1.lpfBypass;
+    case c2HPFBypass: return &c2.hpfBypass;
+    case c2LMFBypass: return &c2.lmfBypass;
+    case c2HMFBypass: return &c2.hmfBypass;
+    case c2LPFBypass: return &c2.lpfBypass;
+    default: return nullptr;
+    }
+}
+
+void Morvane3AudioProcessorEditor::refreshKnobTooltip(FilmStripKnob& knob, const ControlSpec& spec)
+{
+    const double value = knob.getValue();
+    switch (spec.rule)
+    {
+    case TooltipRule::frequency: knob.setTooltip(morvane3::frequencyTooltip(spec.tooltip, value)); break;
+    case TooltipRule::gain: knob.setTooltip(morvane3::gainTooltip(spec.tooltip, value)); break;
+    case TooltipRule::level: knob.setTooltip(morvane3::levelTooltip(spec.tooltip, value)); break;
+    case TooltipRule::fixed:
+    case TooltipRule::none: break;
+    }
+}
+
+//==============================================================================
+void Morvane3AudioProcessorEditor::sliderValueChanged(juce::Slider* slider)
+{
+    const auto* spec = specOf(slider);
+    if (spec == nullptr)
+        return;
+
+    if (spec->kind == ControlKind::filmStripKnob)
+    {
+        auto* knob = static_cast<FilmStripKnob*>(slider);
+        const float value = (float) knob->getValue();
+        setParameter(spec->parameterIndex, scaler.normalise((float) spec->maximum, (float) spec->minimum, value));
+        if (auto* live = liveValueFor(spec->parameterIndex))
+            live->store(value, std::memory_order_relaxed);
+        refreshKnobTooltip(*knob, *spec);
+    }
+    else if (spec->kind == ControlKind::stepControl)
+    {
+        auto* box = boxes[(size_t) spec->channel][(size_t) morvane3::slotOfList(spec->list)];
+        box->setSelectedId((int) slider->getValue(), juce::sendNotification);
+        setParameter(spec->parameterIndex, scaler.codeToNormalised(box->getSelectedId()));
+    }
+}
+
+void Morvane3AudioProcessorEditor::comboBoxChanged(juce::ComboBox* box)
+{
+    const auto* spec = specOf(box);
+    if (spec == nullptr || spec->kind != ControlKind::selectionBox)
+        return;
+
+    const int channel = spec->channel;
+    const int selected = box->getSelectedId();
+    setParameter(spec->parameterIndex, scaler.codeToNormalised(selected));
+
+    // The step control follows every box, also the second box of a channel
+    // whose name was already requested in the same burst of notifications.
+    steps[(size_t) channel][(size_t) morvane3::slotOfList(spec->list)]->setValue(selected, juce::dontSendNotification);
+
+    const auto& b = boxes[(size_t) channel];
+    const juce::String name = morvane3::irNameFromTexts(b[morvane3::cabinetSlot]->getText(), b[morvane3::microphoneSlot]->getText(),
+                                                   b[morvane3::positionSlot]->getText(), b[morvane3::distanceSlot]->getText());
+    if (name == loadedIrName[channel])
+        return;
+
+    loadedIrName[channel] = name;
+    ++loadRequests[channel];
+    processor.loadImpulseResponse(channel, name);
+    repaint();
+}
+
+void Morvane3AudioProcessorEditor::buttonClicked(juce::Button* button)
+{
+    const auto* spec = specOf(button);
+    if (spec == nullptr)
+        return;
+
+    const float state = button->getToggleState() ? 1.0f : 0.0f;
+    switch (spec->kind)
+    {
+    case ControlKind::muteButton:
+        setParameter(spec->parameterIndex, state);
+        if (auto* live = liveValueFor(spec->parameterIndex))
+            live->store(state, std::memory_order_relaxed);
+        repaint(spec->x, spec->y, spec->width, spec->height);
+        break;
+    case ControlKind::bypassButton:
+        if (auto* live = liveValueFor(spec->parameterIndex))
+            live->store(state, std::memory_order_relaxed);
+        button->setTooltip(state != 0.0f ? spec->bypassedTooltip : spec->tooltip);
+        setParameter(spec->parameterIndex, state);
+        break;
+    case ControlKind::textButton:
+        if (juce::String(spec->identifier) == "SaveAsButton")
+            saveWithChooser();
+        else
+            loadWithChooser();
+        break;
+    case ControlKind::selectionBox:
+    case ControlKind::filmStripKnob:
+    case ControlKind::stepControl:
+        break;
+    }
+}
+
+//==============================================================================
+void Morvane3AudioProcessorEditor::refreshSelector(int channel, int slot)
+{
+    const int index = morvane3::selectorParameterIndex(channel, (morvane3::SelectorField) slot);
+    const int code = scaler.normalisedToCode(processor.getParameterValue(index));
+    boxes[(size_t) channel][(size_t) slot]->setSelectedId(code, juce::sendNotification);
+    steps[(size_t) channel][(size_t) slot]->setValue(code, juce::dontSendNotification);
+}
+
+void Morvane3AudioProcessorEditor::refreshKnob(int parameterIndex)
+{
+    auto* knob = knobsByParameter[(size_t) parameterIndex];
+    const auto* spec = specOf(knob);
+    if (knob == nullptr || spec == nullptr)
+        return;
+    knob->setValue(scaler.denormalise((float) spec->maximum, (float) spec->minimum, processor.getParameterValue(parameterIndex)),
+                   juce::dontSendNotification);
+    refreshKnobTooltip(*knob, *spec);
+}
+
+void Morvane3AudioProcessorEditor::timerCallback(int timerId)
+{
+    if (timerId != refreshTimerId)
+        return;
+
+    const auto parameterOf = [](const char* identifier) {
+        return morvane3::controlTable()[(size_t) morvane3::findControlRow(identifier)].parameterIndex;
+    };
+
+    for (int slot = 0; slot < morvane3::numSelectorSlots; ++slot)
+        refreshSelector(0, slot);
+    for (const char* id : channelKnobOrder[0])
+        refreshKnob(parameterOf(id));
+    for (const char* id : channelKnobOrder[1])
+        refreshKnob(parameterOf(id));
+    for (int slot = 0; slot < morvane3::numSelectorSlots; ++slot)
+        refreshSelector(1, slot);
+    refreshKnob(morvane3::outputLevel);
+
+    for (const char* id : switchOrder)
+    {
+        const int index = parameterOf(id);
+        switchesByParameter[(size_t) index]->setToggleState(processor.getParameterValue(index) != 0.0f, juce::sendNotification);
+    }
+}
+
+//==============================================================================
+void Morvane3AudioProcessorEditor::applyPresetValue(int index, float value)
+{
+    using morvane3::ParameterKind;
+    if (!morvane3::isValidParameterIndex(index))
+        return;
+    const auto& info = morvane3::parameterInfo(index);
+
+    switch (info.kind)
+    {
+    case ParameterKind::Selector:
+    {
+        auto* box = boxes[(size_t) info.channel][(size_t) info.selector];
+        box->setSelectedId(scaler.normalisedToCode(value), juce::sendNotification);
+        setParameter(index, scaler.codeToNormalised(box->getSelectedId()));
+        break;
+    }
+    case ParameterKind::Continuous:
+    case ParameterKind::Gain:
+    {
+        auto* knob = knobsByParameter[(size_t) index];
+        const auto* spec = specOf(knob);
+        if (knob == nullptr || spec == nullptr)
+            return;
+        const float maximum = (float) spec->maximum, minimum = (float) spec->minimum;
+        knob->setValue(scaler.denormalise(maximum, minimum, value), juce::dontSendNotification);
+        const float knobValue = (float) knob->getValue();
+        setParameter(index, scaler.normalise(maximum, minimum, knobValue));
+        if (auto* live = liveValueFor(index))
+            live->store(knobValue, std::memory_order_relaxed);
+        break;
+    }
+    case ParameterKind::Switch:
+        if (auto* button = switchesByParameter[(size_t) index])
+            button->setToggleState(value != 0.0f, juce::sendNotification);
+        break;
+    case ParameterKind::SampleRate:
+        break;
+    }
+}
+
+//==============================================================================
+void Morvane3AudioProcessorEditor::saveWithChooser()
+{
+    chooser = std::make_unique<juce::FileChooser>("Save preset to the desired location...", presetsFolder, "*.mv3");
+    const int chooserFlags = juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles
+                      | juce::FileBrowserComponent::warnAboutOverwriting;
+    chooser->launchAsync(chooserFlags, [safeThis = juce::Component::SafePointer<Morvane3AudioProcessorEditor>(this)](const juce::FileChooser& fc) {
+        const auto file = fc.getResult();
+        if (safeThis == nullptr || file == juce::File())
+            return;
+        if (!morvane3::savePreset(safeThis->processor, file))
+            juce::AlertWindow::showMessageBoxAsync(juce::MessageBoxIconType::WarningIcon, "Preset not saved",
+                                                   "The preset could not be written to\n"
+                                                       + morvane3::withPresetExtension(file).getFullPathName());
+    });
+}
+
+void Morvane3AudioProcessorEditor::loadWithChooser()
+{
+    chooser = std::make_unique<juce::FileChooser>("Select the preset you want to load...", presetsFolder, "*.mv3");
+    const int chooserFlags = juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectFiles;
+    chooser->launchAsync(chooserFlags, [safeThis = juce::Component::SafePointer<Morvane3AudioProcessorEditor>(this)](const juce::FileChooser& fc) {
+        const auto file = fc.getResult();
+        if (safeThis == nullptr || file == juce::File())
+            return;
+        morvane3::loadPreset(*safeThis, file);
+    });
+}
+
+//==============================================================================
+juce::Component* Morvane3AudioProcessorEditor::getControl(int row) const
+{
+    return controls[row];
+}
+
+juce::Component* Morvane3AudioProcessorEditor::findControl(const juce::String& identifier) const
+{
+    return getControl(morvane3::findControlRow(identifier.toRawUTF8()));
+}
+
+juce::ComboBox& Morvane3AudioProcessorEditor::getSelectionBox(int channel, int slot) const
+{
+    return *boxes[(size_t) juce::jlimit(0, 1, channel)][(size_t) juce::jlimit(0, morvane3::numSelectorSlots - 1, slot)];
+}
+
+juce::Slider& Morvane3AudioProcessorEditor::getStepControl(int channel, int slot) const
+{
+    return *steps[(size_t) juce::jlimit(0, 1, channel)][(size_t) juce::jlimit(0, morvane3::numSelectorSlots - 1, slot)];
+}
+
+FilmStripKnob* Morvane3AudioProcessorEditor::getKnobForParameter(int index) const
+{
+    return morvane3::isValidParameterIndex(index) ? knobsByParameter[(size_t) index] : nullptr;
+}
+
+juce::Button* Morvane3AudioProcessorEditor::getSwitchForParameter(int index) const
+{
+    return morvane3::isValidParameterIndex(index) ? switchesByParameter[(size_t) index] : nullptr;
+}
+
+const juce::String& Morvane3AudioProcessorEditor::getLoadedIrName(int channel) const
+{
+    return loadedIrName[juce::jlimit(0, 1, channel)];
+}
+
+int Morvane3AudioProcessorEditor::getLoadRequestCount(int channel) const
+{
+    return loadRequests[juce::jlimit(0, 1, channel)];
+}

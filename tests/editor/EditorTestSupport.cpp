@@ -1,0 +1,98 @@
+#include "EditorTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace editortest
+{
+namespace
+{
+juce::File& configFolderStorage()
+{
+    static juce::File folder;
+    return folder;
+}
+
+class JuceGuiEnvironment : public ::testing::Environment
+{
+public:
+    void SetUp() override
+    {
+        // JUCE finds the application-data folder below "~", which it resolves
+        // from HOME on every call: a fresh HOME keeps the tests away from the
+        // user's real presets folder.
+        char pattern[] = "/tmp/morvane3-editor-tests-XXXXXX";
+        const char* made = ::mkdtemp(pattern);
+        ASSERT_NE(made, nullptr);
+        ::setenv("HOME", made, 1);
+        homeFolder = juce::File(made);
+        configFolderStorage() = homeFolder.getChildFile(".config");
+        configFolderStorage().createDirectory();
+        gui = std::make_unique<juce::ScopedJuceInitialiser_GUI>();
+    }
+
+    void TearDown() override
+    {
+        gui.reset();
+        homeFolder.deleteRecursively();
+    }
+
+private:
+    juce::File homeFolder;
+    std::unique_ptr<juce::ScopedJuceInitialiser_GUI> gui;
+};
+
+[[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new JuceGuiEnvironment);
+} // namespace
+
+void pump(int milliseconds)
+{
+    juce::MessageManager::getInstance()->runDispatchLoopUntil(milliseconds);
+}
+
+juce::File configFolder()
+{
+    return configFolderStorage();
+}
+
+juce::File freshFolder(const juce::String& name)
+{
+    auto folder = configFolder().getNonexistentChildFile(name, {}, false);
+    folder.createDirectory();
+    return folder;
+}
+
+juce::Colour frameColour(int frame)
+{
+    return juce::Colour((juce::uint8) (frame * 2), (juce::uint8) (255 - frame), (juce::uint8) ((frame * 7) & 0xff));
+}
+
+juce::MemoryBlock makeStripPng(int frameWidth, int frameHeight, int frames)
+{
+    juce::Image strip(juce::Image::ARGB, frameWidth, frameHeight * frames, true);
+    {
+        juce::Graphics g(strip);
+        for (int k = 0; k < frames; ++k)
+        {
+            g.setColour(frameColour(k));
+            g.fillRect(0, k * frameHeight, frameWidth, frameHeight);
+        }
+    }
+    juce::MemoryOutputStream out;
+    juce::PNGImageFormat().writeImageToStream(strip, out);
+    return out.getMemoryBlock();
+}
+
+int colourDistance(juce::Colour a, juce::Colour b)
+{
+    return juce::jmax(std::abs((int) a.getRed() - (int) b.getRed()), std::abs((int) a.getGreen() - (int) b.getGreen()),
+                      std::abs((int) a.getBlue() - (int) b.getBlue()), std::abs((int) a.getAlpha() - (int) b.getAlpha()));
+}
+
+juce::File artefactFolder()
+{
+    return juce::File::getCurrentWorkingDirectory();
+}
+} // namespace editortest

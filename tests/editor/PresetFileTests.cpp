@@ -1,0 +1,305 @@
+#include "EditorFixture.h"
+
+#include "editor/PresetFiles.h"
+#include "processor/ParameterScaler.h"
+#include "processor/ParameterTable.h"
+#include "processor/SettingsDocument.h"
+
+#include <cstring>
+
+using namespace morvane3;
+
+namespace
+{
+// Values on every knob's interval grid and selection codes that exist, so a
+// round trip through the controls must reproduce them bit for bit.
+ParameterValues distinctiveValues()
+{
+    const ParameterScaler scaler;
+    ParameterValues v {};
+    const auto knob = [&](int index, float live) {
+        const auto& info = parameterInfo(index);
+        v[(size_t) index] = scaler.normalise(info.max, info.min, live);
+    };
+    v[outputLevel] = 0.73f;
+    v[c1Cabinet] = scaler.codeToNormalised(160);
+    v[c1Microphone] = scaler.codeToNormalised(60);
+    v[c1MicPos] = scaler.codeToNormalised(20);
+    v[c1MicDistance] = scaler.codeToNormalised(30);
+    knob(c1HPF, 75.0f);
+    knob(c1LMF, 450.0f);
+    knob(c1LMLevel, -2.5f);
+    knob(c1HMF, 6100.0f);
+    knob(c1HMLevel, 3.5f);
+    knob(c1LPF, 8123.0f);
+    v[c1Level] = 0.31f;
+    v[c2Cabinet] = scaler.codeToNormalised(110);
+    v[c2Microphone] = scaler.codeToNormalised(70);
+    v[c2MicPos] = scaler.codeToNormalised(10);
+    v[c2MicDistance] = scaler.codeToNormalised(20);
+    knob(c2HPF, 33.0f);
+    knob(c2LMF, 101.0f);
+    knob(c2LMLevel, 6.0f);
+    knob(c2HMF, 9999.0f);
+    knob(c2HMLevel, -6.0f);
+    knob(c2LPF, 13000.0f);
+    v[c2Level] = 0.99f;
+    v[c1Mute] = 0.0f;
+    v[c2Mute] = 1.0f;
+    v[sampleRateIndex] = 0.0f;
+    v[c1HPFBypass] = 1.0f;
+    v[c1LMFBypass] = 0.0f;
+    v[c1HMFBypass] = 1.0f;
+    v[c1LPFBypass] = 0.0f;
+    v[c2HPFBypass] = 0.0f;
+    v[c2LMFBypass] = 1.0f;
+    v[c2HMFBypass] = 0.0f;
+    v[c2LPFBypass] = 1.0f;
+    return v;
+}
+
+bool sameBits(float a, float b)
+{
+    return std::memcmp(&a, &b, sizeof(float)) == 0;
+}
+
+juce::File writeText(const juce::File& file, const juce::String& text)
+{
+    file.replaceWithText(text);
+    return file;
+}
+} // namespace
+
+class PresetFiles : public EditorFixture
+{
+protected:
+    juce::File folder = editortest::freshFolder("presets");
+
+    void SetUp() override { tick(); }
+    void TearDown() override
+    {
+        EditorFixture::TearDown();
+        folder.deleteRecursively();
+    }
+
+    void applyToProcessor(const ParameterValues& values)
+    {
+        for (int index = 0; index < numParameters; ++index)
+            if (index != sampleRateIndex)
+                processor->setParameterValue(index, values[(size_t) index]);
+        tick();
+        tick();
+    }
+
+    ParameterValues processorValues() const
+    {
+        ParameterValues values {};
+        for (int index = 0; index < numParameters; ++index)
+            values[(size_t) index] = processor->getParameterValue(index);
+        return values;
+    }
+};
+
+TEST_F(PresetFiles, SaveReplacesAnyExtensionWithMv3)
+{
+    ASSERT_TRUE(savePreset(*processor, folder.getChildFile("mine.txt")));
+    EXPECT_TRUE(folder.getChildFile("mine.mv3").existsAsFile());
+    EXPECT_FALSE(folder.getChildFile("mine.txt").exists());
+
+    ASSERT_TRUE(savePreset(*processor, folder.getChildFile("plain")));
+    EXPECT_TRUE(folder.getChildFile("plain.mv3").existsAsFile());
+    EXPECT_EQ(withPresetExtension(juce::File("/a/b.c.d")).getFullPathName(), "/a/b.c.mv3");
+}
+
+TEST_F(PresetFiles, SavedFileIsTheSettingsElementWithoutTheSampleRate)
+{
+    applyToProcessor(distinctiveValues());
+    const auto file = folder.getChildFile("doc.mv3");
+    ASSERT_TRUE(savePreset(*processor, file));
+
+    const auto text = file.loadFileAsString();
+    EXPECT_TRUE(text.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>")) << text;
+    EXPECT_FALSE(text.contains("sampleRate"));
+
+    const auto saved = juce::XmlDocument::parse(file);
+    const auto reference = makeSettingsElement(*processor, false);
+    ASSERT_NE(saved, nullptr);
+    EXPECT_EQ(saved->getTagName(), "MORVANESETTINGS");
+    ASSERT_EQ(saved->getNumAttributes(), 33);
+    ASSERT_EQ(reference->getNumAttributes(), 33);
+    for (int i = 0; i < 33; ++i)
+    {
+        EXPECT_EQ(saved->getAttributeName(i), reference->getAttributeName(i)) << i;
+        EXPECT_EQ(saved->getAttributeValue(i), reference->getAttributeValue(i)) << i;
+    }
+}
+
+TEST_F(PresetFiles, RoundTripRestoresEveryControlAndParameterButTheSampleRate)
+{
+    const auto values = distinctiveValues();
+    applyToProcessor(values);
+    const auto file = folder.getChildFile("round.mv3");
+    ASSERT_TRUE(savePreset(*processor, file));
+
+    // A fresh plug-in instance with its window open.
+    editor.reset();
+    processor = std::make_unique<Morvane3AudioProcessor>();
+    processor->prepareToPlay(48000.0, 256);
+    editor = std::make_unique<Morvane3AudioProcessorEditor>(*processor);
+    tick();
+    const int loadsBefore[2] = {editor->getLoadRequestCount(0), editor->getLoadRequestCount(1)};
+
+    ASSERT_TRUE(loadPreset(*editor, file));
+    tick();
+    tick();
+
+    for (int index = 0; index < numParameters; ++index)
+    {
+        if (index != sampleRateIndex)
+        {
+            EXPECT_TRUE(sameBits(parameter(index), values[(size_t) index]))
+                << parameterInfo(index).name << " " << parameter(index) << " != " << values[(size_t) index];
+        }
+    }
+    EXPECT_EQ(parameter(sampleRateIndex), 48000.0f);
+
+    EXPECT_EQ(control<juce::ComboBox>("C1Cabinet").getText(), "Top Boost");
+    EXPECT_EQ(control<juce::ComboBox>("C1Microphone").getText(), "i5");
+    EXPECT_EQ(control<juce::ComboBox>("C2Cabinet").getText(), "Damien");
+    EXPECT_EQ(control<juce::Slider>("C2MicIncDec").getValue(), 70.0);
+    EXPECT_EQ(control<FilmStripKnob>("C1LPF").getValue(), 8123.0);
+    EXPECT_EQ(control<FilmStripKnob>("C2HMLevel").getValue(), -6.0);
+    EXPECT_EQ(control<FilmStripKnob>("OutputLevel").getValue(), 0.73);
+    EXPECT_TRUE(control<juce::DrawableButton>("C2Mute").getToggleState());
+    EXPECT_TRUE(control<juce::DrawableButton>("C2LPFBypass").getToggleState());
+    EXPECT_FALSE(control<juce::DrawableButton>("C1LPFBypass").getToggleState());
+
+    const auto& live = processor->getLiveValues();
+    EXPECT_EQ(live.channels[0].hpfHz.load(), 75.0f);
+    EXPECT_EQ(live.channels[1].lmfHz.load(), 101.0f);
+    EXPECT_EQ(live.channels[1].mute.load(), 1.0f);
+    EXPECT_EQ(live.outputLevel.load(), 0.73f);
+
+    // One load per channel, with the complete new names.
+    EXPECT_EQ(editor->getLoadRequestCount(0), loadsBefore[0] + 1);
+    EXPECT_EQ(editor->getLoadRequestCount(1), loadsBefore[1] + 1);
+    EXPECT_EQ(editor->getLoadedIrName(0), "Top Boost i5 Off Axis Far");
+    EXPECT_EQ(editor->getLoadedIrName(1), "Damien Reference On Axis Mid");
+}
+
+TEST_F(PresetFiles, FilesThatAreNotPresetsChangeNothing)
+{
+    applyToProcessor(distinctiveValues());
+    const auto before = processorValues();
+    const int loads = editor->getLoadRequestCount(0);
+
+    const juce::File bad[] = {
+        writeText(folder.getChildFile("text.mv3"), "just some words"),
+        writeText(folder.getChildFile("other.mv3"), "<OTHERSETTINGS outputLevel=\"0\" c1Cabinet=\"0.2\"/>"),
+        writeText(folder.getChildFile("empty.mv3"), ""),
+        writeText(folder.getChildFile("truncated.mv3"), "<MORVANESETTINGS outputLevel=\"0\" c1HPF=\"0."),
+        folder.getChildFile("missing.mv3"),
+        folder,
+    };
+    for (const auto& file : bad)
+    {
+        EXPECT_FALSE(loadPreset(*editor, file)) << file.getFileName();
+        tick();
+        const auto after = processorValues();
+        for (int index = 0; index < numParameters; ++index)
+            EXPECT_TRUE(sameBits(after[(size_t) index], before[(size_t) index])) << file.getFileName() << " " << index;
+    }
+    EXPECT_EQ(editor->getLoadRequestCount(0), loads);
+}
+
+TEST_F(PresetFiles, MissingOrNonFiniteAttributesLeaveTheirControlsAlone)
+{
+    control<FilmStripKnob>("OutputLevel").setValue(0.8, juce::sendNotificationSync);
+    control<FilmStripKnob>("C1HPF").setValue(50.0, juce::sendNotificationSync);
+    control<FilmStripKnob>("C1LPF").setValue(9000.0, juce::sendNotificationSync);
+    const auto file = writeText(folder.getChildFile("partial.mv3"),
+                                "<?xml version=\"1.0\"?>\n<morvanesettings C2CABINET=\"0.2\" c1HPF=\"nan\" c1LPF=\"inf\"\n"
+                                "  c1LMLevel=\"1e300\" sampleRate=\"96000\"/>");
+    ASSERT_TRUE(loadPreset(*editor, file));
+    tick();
+
+    EXPECT_EQ(control<FilmStripKnob>("OutputLevel").getValue(), 0.8);
+    EXPECT_EQ(parameter(outputLevel), 0.8f);
+    EXPECT_EQ(processor->getLiveValues().outputLevel.load(), 0.8f);
+    EXPECT_EQ(control<FilmStripKnob>("C1HPF").getValue(), 50.0);
+    EXPECT_EQ(control<FilmStripKnob>("C1LPF").getValue(), 9000.0);
+    EXPECT_EQ(control<FilmStripKnob>("C1LMLevel").getValue(), 0.0);
+    EXPECT_EQ(control<juce::ComboBox>("C2Cabinet").getText(), "Motown");
+    EXPECT_EQ(parameter(c2Cabinet), 0.2f);
+    EXPECT_EQ(editor->getLoadedIrName(1), "Motown 121 On Axis Close");
+    EXPECT_EQ(processor->getStoredSampleRate(), 44100.0);
+}
+
+TEST_F(PresetFiles, OutOfRangeValuesAreClampedByTheKnobs)
+{
+    const auto file = writeText(folder.getChildFile("wild.mv3"),
+                                "<MORVANESETTINGS c1HPF=\"2\" c2LPF=\"-1\" c1Mute=\"0.5\"/>");
+    ASSERT_TRUE(loadPreset(*editor, file));
+    EXPECT_EQ(control<FilmStripKnob>("C1HPF").getValue(), 120.0);
+    EXPECT_EQ(parameter(c1HPF), 1.0f);
+    EXPECT_EQ(processor->getLiveValues().channels[0].hpfHz.load(), 120.0f);
+    EXPECT_EQ(control<FilmStripKnob>("C2LPF").getValue(), 7000.0);
+    EXPECT_EQ(parameter(c2LPF), 0.0f);
+    EXPECT_TRUE(control<juce::DrawableButton>("C1Mute").getToggleState());
+    EXPECT_EQ(parameter(c1Mute), 1.0f);
+}
+
+TEST_F(PresetFiles, AFailedSaveReportsFailureAndWritesNothing)
+{
+    const auto target = folder.getChildFile("no-such-folder").getChildFile("preset.mv3");
+    EXPECT_FALSE(savePreset(*processor, target));
+    EXPECT_FALSE(target.getParentDirectory().exists());
+
+    // The name the extension rule gives is taken by a folder.
+    ASSERT_TRUE(folder.getChildFile("taken.mv3").createDirectory());
+    EXPECT_FALSE(savePreset(*processor, folder.getChildFile("taken.txt")));
+    EXPECT_TRUE(folder.getChildFile("taken.mv3").isDirectory());
+}
+
+TEST_F(PresetFiles, FactoryPresetsLoadToExactlyTheirValues)
+{
+    ASSERT_EQ(numFactoryPresets(), 5);
+    const juce::StringArray expectedNames = {"Modern Metal Tight", "British Crunch", "Vintage Blues Combo", "Clean Jazz",
+                                             "Bass DI Blend"};
+    for (int preset = 0; preset < numFactoryPresets(); ++preset)
+    {
+        EXPECT_EQ(factoryPresetName(preset), expectedNames[preset]);
+        const auto values = factoryPresetValues(preset);
+        const auto file = folder.getChildFile(factoryPresetName(preset) + ".mv3");
+        ASSERT_TRUE(writePresetFile(*makePresetElement(values), file));
+        ASSERT_TRUE(loadPreset(*editor, file)) << preset;
+        tick();
+        for (int index = 0; index < numParameters; ++index)
+        {
+            if (index != sampleRateIndex)
+            {
+                EXPECT_TRUE(sameBits(parameter(index), values[(size_t) index])) << factoryPresetName(preset) << " "
+                                                                               << parameterInfo(index).name;
+            }
+        }
+        // Every selection names a real response.
+        EXPECT_EQ(processor->getLoadedImpulseResponseName(0), editor->getLoadedIrName(0)) << preset;
+        EXPECT_EQ(processor->getLoadedImpulseResponseName(1), editor->getLoadedIrName(1)) << preset;
+    }
+}
+
+TEST_F(PresetFiles, FactoryPresetsAreInstalledOnlyWhenTheFolderIsNew)
+{
+    const auto presets = folder.getChildFile("Morvane3Presets");
+    ASSERT_TRUE(preparePresetsFolder(presets));
+    juce::StringArray names;
+    for (const auto& file : presets.findChildFiles(juce::File::findFiles, false, "*.mv3"))
+        names.add(file.getFileNameWithoutExtension());
+    names.sort(false);
+    EXPECT_EQ(names, juce::StringArray({"Bass DI Blend", "British Crunch", "Clean Jazz", "Modern Metal Tight", "Vintage Blues Combo"}));
+
+    ASSERT_TRUE(presets.getChildFile("Clean Jazz.mv3").deleteFile());
+    EXPECT_FALSE(preparePresetsFolder(presets));
+    EXPECT_FALSE(presets.getChildFile("Clean Jazz.mv3").exists());
+    EXPECT_EQ(presets.getNumberOfChildFiles(juce::File::findFiles), 4);
+}
