@@ -138,21 +138,6 @@ TEST(Catalogue, HasNineHundredSixtyDistinctNamesThatMapBackToTheirCodes)
     EXPECT_EQ(irNameOf({10, 10, 30, 10}), "");
 }
 
-TEST(Catalogue, SelectorValuesSurviveTheTripThroughAFloat)
-{
-    EXPECT_EQ(codeToNormalised(10), 0.00999999978f);
-    EXPECT_EQ(codeToNormalised(200), 0.2f);
-    for (int code = 10; code <= 200; code += 10)
-    {
-        // Independently: the float nearest code/1000, scaled back with the product rounded to float.
-        const float v = static_cast<float>(code / 1000.0);
-        EXPECT_EQ(codeToNormalised(code), v);
-        EXPECT_EQ(normalisedToCode(v), code) << code;
-    }
-    EXPECT_EQ(normalisedToCode(0.015f), 15);
-    EXPECT_EQ(normalisedToCode(0.0f), 0);
-}
-
 TEST(CommandLine, ParsesJobsAndSettingsInOrderAndRejectsMistakes)
 {
     const Options o = parseOptions({"--set", "c1HPF=0.25", "--c2", "Motown 57 On Axis Close", "in.wav", "--block=64", "out.wav",
