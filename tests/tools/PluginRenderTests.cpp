@@ -255,9 +255,13 @@ TEST_F(PlugInRender, MonoFilesStayMonoAndSoundLikeTheLeftOfAStereoFile)
 {
     auto stereoIn = impulseFile(2);
     std::vector<std::vector<float>> monoIn {stereoIn[0]};
-    const auto mono = render(monoIn, {});
     const auto stereo = render(stereoIn, {});
+    const auto mono = render(monoIn, {}); // leaves the mono file as in.wav
     ASSERT_EQ(mono.channels.size(), 1u);
+    // The plug-in itself runs in mono: it accepts the 1-in, 1-out arrangement.
+    const auto r = runTool({scratch.file("in.wav"), scratch.file("mono-again.wav")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err.find("refused"), std::string::npos) << r.err;
     ASSERT_EQ(stereo.channels.size(), 2u);
     EXPECT_LT(maxDifference(mono.channels[0], stereo.channels[0]), 1e-5 * peakOf(stereo.channels[0]));
 }

@@ -80,8 +80,10 @@ std::vector<int> blockLengths(std::size_t total, int blockSize, std::optional<st
 Audio processAudio(PluginInstance& instance, const Audio& input, const ProcessOptions& options)
 {
     const int fileChannels = input.channelCount();
-    const int ins = instance.inputCount();
-    const int outs = instance.outputCount();
+    // Buffers for every pin the effect reports, and never fewer than the layout it
+    // accepted.
+    const int ins = std::max(instance.inputCount(), instance.acceptedChannels());
+    const int outs = std::max(instance.outputCount(), instance.acceptedChannels());
     if (fileChannels < 1)
         throw HostError("the input has no channels");
     if (outs < 1)

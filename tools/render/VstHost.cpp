@@ -180,8 +180,9 @@ bool PluginInstance::setArrangement(int channels)
     };
     auto in = makeArrangement();
     auto out = makeArrangement();
-    const auto accepted = dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<std::intptr_t>(in.get()), out.get());
-    return accepted != 0 && inputCount() == channels && outputCount() == channels;
+    const bool ok = dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<std::intptr_t>(in.get()), out.get()) != 0;
+    accepted = ok ? channels : 0;
+    return ok;
 }
 
 std::vector<std::uint8_t> PluginInstance::chunk()

@@ -67,9 +67,11 @@ public:
     // Index of a parameter by the name the plug-in reports (ASCII case ignored); -1 if none.
     int findParameter(const std::string& name);
 
-    // Asks for channels in and channels out; true when the plug-in accepted it and
-    // now reports that many inputs and outputs.
+    // Asks for channels in and channels out; true when the plug-in accepted it.
+    // An effect keeps reporting its widest layout in numInputs/numOutputs (that is
+    // how VST 2 counts pins), so the host still hands it that many buffers.
     bool setArrangement(int channels);
+    int acceptedChannels() const { return accepted; }
     int inputCount() const { return aeffect->numInputs; }
     int outputCount() const { return aeffect->numOutputs; }
 
@@ -90,6 +92,7 @@ private:
 
     AEffect* aeffect = nullptr;
     bool resumed = false;
+    int accepted = 0;
     double rate = 44100.0;
     int blockSize = 512;
     double samplePosition = 0.0;

@@ -288,9 +288,9 @@ int run(const Options& options)
         currentStage = "preparing the plug-in";
         const int channels = input.channelCount();
         instance = startEffect(library, channels, input.sampleRate, options.blockSize, settings);
-        if (! quiet && (instance->inputCount() != channels || instance->outputCount() != channels))
-            std::fprintf(stderr, "morvane3-render: warning: the plug-in kept %d in / %d out instead of %d / %d; channels are mapped\n",
-                         instance->inputCount(), instance->outputCount(), channels, channels);
+        if (! quiet && instance->acceptedChannels() != channels)
+            std::fprintf(stderr, "morvane3-render: warning: the plug-in refused %d in / %d out and keeps %d / %d; channels are mapped\n",
+                         channels, channels, instance->inputCount(), instance->outputCount());
 
         const double seconds = static_cast<double>(input.frameCount()) / input.sampleRate + options.tailSeconds;
         ProgressBar bar(! quiet && seconds > 1.0 && isatty(2) != 0, "Rendering");
