@@ -383,3 +383,36 @@ TEST_F(PlugInRender, DemoRendersTenSecondsOfStereoAndTheTail)
         EXPECT_GT(std::sqrt(energy / static_cast<double>(c.size())), 1e-3);
     }
 }
+
+TEST_F(PlugInRender, ParameterSettingsKeepTheFallbackRateOfAGivenState)
+{
+    // At 22050 Hz, which the plug-in does not work at, it prepares its responses for
+    // the rate stored in its state. Setting a parameter on top of that state (here to
+    // the value it already has) must not change that rate.
+    const std::string body = "<MORVANESETTINGS sampleRate=\"96000\"/>";
+    std::string chunk = "VC2!";
+    for (int shift = 0; shift < 32; shift += 8)
+        chunk += static_cast<char>((body.size() >> shift) & 0xFF);
+    chunk += body;
+    chunk += '\0';
+    writeText(scratch.file("rate.chunk"), chunk);
+
+    auto input = impulseFile(1, 8192);
+    writeFloatWavFile(scratch.file("slow.wav"), input, 22050);
+    auto run = [&](std::vector<std::string> extra, const std::string& out) {
+        extra.insert(extra.end(), {"--quiet", "--state", scratch.file("rate.chunk"), scratch.file("slow.wav"), scratch.file(out)});
+        const auto r = runTool(extra);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        return readFloatWavFile(scratch.file(out));
+    };
+    const auto stateOnly = run({}, "a.wav");
+    const auto withSet = run({"--set", "outputLevel=0.5"}, "b.wav");
+    const auto at44100 = run({"--set", "sampleRate=44100"}, "c.wav");
+    ASSERT_EQ(stateOnly.channels.size(), 1u);
+    ASSERT_EQ(withSet.channels.size(), 1u);
+    ASSERT_EQ(at44100.channels.size(), 1u);
+    const double peak = peakOf(stateOnly.channels[0]);
+    EXPECT_LT(maxDifference(withSet.channels[0], stateOnly.channels[0]), 1e-5 * peak);
+    // And the rate does matter: responses prepared for 44100 Hz sound different.
+    EXPECT_GT(maxDifference(at44100.channels[0], stateOnly.channels[0]), 1e-2 * peak);
+}

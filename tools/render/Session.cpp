@@ -32,6 +32,12 @@ void applySettings(PluginInstance& instance, const EffectSettings& settings)
     auto element = parseFirstElement(*text);
     if (! element)
         return;
+    // The document carries the rate the effect works at, not the fallback rate a
+    // restore sets; keep the fallback that a given state chunk asked for.
+    if (const auto stateText = decodeStateChunk(settings.stateChunk))
+        if (const auto state = parseFirstElement(*stateText))
+            if (const auto* rate = state->find("sampleRate"))
+                element->set(rate->name, rate->value);
     for (const auto& [name, value] : resolved)
         element->set(name, formatSettingValue(static_cast<double>(value)));
     instance.setChunk(encodeStateChunk(toXmlText(*element)));
