@@ -81,6 +81,41 @@ TEST(DemoPhrase, IsTenSecondsOfStereoGuitarAtMinusSixDecibelsAndTheSameEveryTime
     EXPECT_EQ(again.channels, demo.channels);
 }
 
+TEST(DemoPhrase, SingleNotesAreInTune)
+{
+    // The melodic line from 4 s on: E4 G4 A4 B4 D5 B4 A4 G4, one per eighth note at
+    // 120 beats per minute. Each note's period, measured by autocorrelation near
+    // the expected period, must be within 5 cents of equal temperament.
+    const Audio demo = makeDemoPhrase();
+    const double notes[] = {64, 67, 69, 71, 74, 71, 69, 67};
+    const auto& x = demo.channels[0];
+    for (int k = 0; k < 8; ++k)
+    {
+        const double expected = 44100.0 / (440.0 * std::pow(2.0, (notes[k] - 69.0) / 12.0));
+        const std::size_t start = static_cast<std::size_t>((4.05 + 0.25 * k) * 44100.0), length = 6000;
+        auto correlation = [&](int lag) {
+            double c = 0.0, e0 = 0.0, e1 = 0.0;
+            for (std::size_t i = start; i < start + length; ++i)
+            {
+                const double a = x[i], b = x[i + static_cast<std::size_t>(lag)];
+                c += a * b;
+                e0 += a * a;
+                e1 += b * b;
+            }
+            return c / std::sqrt(e0 * e1);
+        };
+        int best = 0;
+        double bestValue = -2.0;
+        for (int lag = static_cast<int>(expected * 0.8); lag <= static_cast<int>(expected * 1.2); ++lag)
+            if (const double r = correlation(lag); r > bestValue)
+                bestValue = r, best = lag;
+        // Parabolic interpolation between the neighbouring lags.
+        const double a = correlation(best - 1), c = correlation(best + 1);
+        const double period = best + 0.5 * (a - c) / (a - 2.0 * bestValue + c);
+        EXPECT_NEAR(1200.0 * std::log2(period / expected), 0.0, 5.0) << "note " << notes[k];
+    }
+}
+
 TEST(BlockLengths, CoverTheWholeSignalWithinTheAnnouncedSize)
 {
     const auto fixed = blockLengths(1300, 512, std::nullopt);

@@ -47,8 +47,10 @@ void pluck(std::vector<double>& out, const Note& note, Random& random)
     const double sr = demoSampleRate;
     const double frequency = frequencyOf(note.midi);
     const double period = sr / frequency;
-    const int length = std::max(2, static_cast<int>(std::floor(period - 0.5 - 0.1)));
-    const double fraction = period - 0.5 - length;
+    // The average of the two oldest samples delays by length - 0.5; the all-pass adds
+    // the fraction (kept in 0.1 .. 1.1, where it is well behaved).
+    const int length = std::max(2, static_cast<int>(std::floor(period + 0.5 - 0.1)));
+    const double fraction = period + 0.5 - length;
     const double allpass = (1.0 - fraction) / (1.0 + fraction);
     const double ringSeconds = note.palmMuted ? 0.12 : 4.0 * std::pow(110.0 / frequency, 0.4);
     const double loss = std::pow(0.001, 1.0 / (frequency * ringSeconds));
