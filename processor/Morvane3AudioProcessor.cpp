@@ -1,5 +1,11 @@
 #include "processor/Morvane3AudioProcessor.h"
 
+#if ! MORVANE3_WITHOUT_EDITOR
+#include "editor/Morvane3AudioProcessorEditor.h"
+#endif
+
+#include "catalogue/ImpulseResponseDecoder.h"
+#include "catalogue/Vocabulary.h"
 #include "processor/HostParameter.h"
 #include "processor/SelectionNames.h"
 #include "processor/SettingsDocument.h"
@@ -34,6 +40,7 @@ Morvane3AudioProcessor::Morvane3AudioProcessor()
                          .withOutput("Output", juce::AudioChannelSet::stereo(), true))
 {
     acquireDeferringDeleter();
+    decoder = std::make_unique<ImpulseResponseDecoder>();
 
     for (int index = 0; index < numParameters; ++index)
         parameterValues[(size_t) index].store(index == sampleRateIndex ? 0.0f : defaultParameterValue(index),
@@ -62,6 +69,7 @@ Morvane3AudioProcessor::~Morvane3AudioProcessor()
 {
     stopTimer();
     chain.reset();
+    decoder.reset();
     releaseDeferringDeleter();
 }
 
@@ -201,7 +209,7 @@ void Morvane3AudioProcessor::deriveSelection(int channel)
     selection.microphoneName = selectionName(SelectorField::microphone, codes[1]);
     selection.positionName = selectionName(SelectorField::position, codes[2]);
     selection.distanceName = selectionName(SelectorField::distance, codes[3]);
-    selection.irName = impulseResponseName(selection.cabinetName, selection.microphoneName, selection.positionName,
+    selection.irName = makeIRName(selection.cabinetName, selection.microphoneName, selection.positionName,
                                            selection.distanceName);
 }
 
@@ -248,16 +256,21 @@ void Morvane3AudioProcessor::loadImpulseResponse(int channel, const juce::String
     if (resource.data == nullptr)
         return; // unknown name: keep the current convolution
 
-    loadedIRNames[channel] = irName;
     if (chain == nullptr)
-        return; // the next prepareToPlay builds it
+    {
+        loadedIRNames[channel] = irName; // the next prepareToPlay builds it
+        return;
+    }
 
-    const auto ir = decodeImpulseResponse(resource, getWorkingSampleRate());
+    const auto ir = decoder->decode(resource.data, resource.size, getWorkingSampleRate());
+    if (ir.length <= 0)
+        return;
     auto convolution = SignalChain::makeConvolution(ir, chain->graph.getRawInputs());
     {
         const juce::ScopedLock lock(getCallbackLock());
         chain->graph.switchConvolution(channel, convolution);
     }
+    loadedIRNames[channel] = irName;
     flushDeferredDeletions();
 }
 
@@ -343,7 +356,11 @@ juce::pointer_sized_int Morvane3AudioProcessor::handleVstPluginCanDo(juce::int32
 
 juce::AudioProcessorEditor* Morvane3AudioProcessor::createEditor()
 {
+#if MORVANE3_WITHOUT_EDITOR
     return new juce::GenericAudioProcessorEditor(*this);
+#else
+    return new Morvane3AudioProcessorEditor(*this);
+#endif
 }
 
 void Morvane3AudioProcessor::getStateInformation(juce::MemoryBlock& destData)

@@ -10,6 +10,11 @@
 #include <atomic>
 #include <memory>
 
+namespace morvane3
+{
+class ImpulseResponseDecoder;
+}
+
 // The plug-in's processing object, one per plug-in instance.
 //
 // Threads:
@@ -127,6 +132,7 @@ private:
     std::atomic<int> requestedCodes[2][4];
     std::atomic<bool> selectionChangePending[2];
 
+    std::unique_ptr<morvane3::ImpulseResponseDecoder> decoder; // message thread
     std::unique_ptr<Chain> chain; // null until the first prepareToPlay
     juce::uint32 sampleCounter = 0;
 

@@ -1,8 +1,6 @@
 #pragma once
 // The processor's view of the catalogue: names of selector codes, the
-// impulse-response name they make, and the decoded response for a name.
-// Message thread (decoding allocates).
-#include "dsp/Buffer.h"
+// impulse-response name they make, and the compiled-in response for a name.
 #include "processor/ParameterTable.h"
 
 #include <juce_core/juce_core.h>
@@ -11,8 +9,6 @@ namespace morvane3
 {
 // "" for a code outside the field's vocabulary.
 juce::String selectionName(SelectorField field, int code);
-juce::String impulseResponseName(const juce::String& cabinet, const juce::String& microphone,
-                                 const juce::String& position, const juce::String& distance);
 
 struct ImpulseResponseResource
 {
@@ -20,5 +16,4 @@ struct ImpulseResponseResource
     int size = 0;
 };
 ImpulseResponseResource lookUpImpulseResponse(const juce::String& irName); // null for unknown names
-tovdsp::Buffer decodeImpulseResponse(const ImpulseResponseResource& resource, double workingSampleRate);
 } // namespace morvane3
