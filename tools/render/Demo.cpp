@@ -117,8 +117,8 @@ void addChugs(std::vector<Note>& notes, double start, int count, double spacing,
     for (int i = 0; i < count; ++i)
     {
         // Root and fifth together, as a palm-muted power chord is usually played.
-        notes.push_back({start + i * spacing, root, 0.9, spacing * 0.9, true});
-        notes.push_back({start + i * spacing + 0.004, root + 7, 0.6, spacing * 0.9, true});
+        notes.push_back({start + i * spacing, root, 1.4, spacing * 0.9, true});
+        notes.push_back({start + i * spacing + 0.004, root + 7, 1.0, spacing * 0.9, true});
     }
 }
 
@@ -129,9 +129,9 @@ std::vector<Note> phrase()
     const double eighth = 0.25;
     addChord(notes, 0.0, {40, 47, 52}, 0.8, 0.95);        // E5
     addChugs(notes, 1.0, 4, eighth, 40);
-    addChord(notes, 2.0, {43, 50, 55}, 0.8, 0.95);        // G5
+    addChord(notes, 2.0, {43, 50, 55}, 0.8, 0.48);        // G5
     addChugs(notes, 2.5, 2, eighth, 43);
-    addChord(notes, 3.0, {45, 52, 57}, 0.8, 0.95);        // A5
+    addChord(notes, 3.0, {45, 52, 57}, 0.8, 0.48);        // A5
     addChugs(notes, 3.5, 2, eighth, 45);
     const double line[] = {64, 67, 69, 71, 74, 71, 69, 67};
     for (int i = 0; i < 8; ++i)
