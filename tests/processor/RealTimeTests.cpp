@@ -1,6 +1,7 @@
 #include "ProcessorTestSupport.h"
 
 #include "dsp/PartConvolve.h"
+#include "dsp/SmartPointer.h"
 #include "processor/ParameterScaler.h"
 #include "support/AllocationCounter.h"
 
@@ -243,4 +244,43 @@ TEST_F(RealTimeTest, AudioRunsWhileOtherThreadsSwitchResponsesAndWriteParameters
     EXPECT_GT(blocks.load(), 10);
     EXPECT_EQ(audioAllocations.load(), 0);
     EXPECT_TRUE(audioFinite.load());
+}
+
+TEST_F(RealTimeTest, TheDeferringDeleterStaysInstalledWhileAnyInstanceLives)
+{
+    ASSERT_EQ(tovdsp::currentDeleter, &tovdsp::defaultDeleter);
+    auto first = std::make_unique<Morvane3AudioProcessor>();
+    auto* deferring = tovdsp::currentDeleter;
+    EXPECT_NE(deferring, &tovdsp::defaultDeleter);
+    {
+        Morvane3AudioProcessor second;
+        second.prepareToPlay(44100.0, 128);
+        EXPECT_EQ(tovdsp::currentDeleter, deferring);
+    }
+    EXPECT_EQ(tovdsp::currentDeleter, deferring); // the first instance still plays
+    first.reset();
+    EXPECT_EQ(tovdsp::currentDeleter, &tovdsp::defaultDeleter);
+}
+
+TEST_F(RealTimeTest, AMonoLayoutBuildsAOneChannelChain)
+{
+    Morvane3AudioProcessor processor;
+    juce::AudioProcessor::BusesLayout mono;
+    mono.inputBuses.add(juce::AudioChannelSet::mono());
+    mono.outputBuses.add(juce::AudioChannelSet::mono());
+    juce::AudioProcessor::BusesLayout mixed;
+    mixed.inputBuses.add(juce::AudioChannelSet::mono());
+    mixed.outputBuses.add(juce::AudioChannelSet::stereo());
+    EXPECT_FALSE(processor.setBusesLayout(mixed));
+    EXPECT_EQ(processor.getTotalNumOutputChannels(), 2);
+    ASSERT_TRUE(processor.setBusesLayout(mono));
+    processor.prepareToPlay(44100.0, 256);
+
+    const auto ir = proctest::referenceImpulseResponse("1960 121 On Axis Close", 44100.0);
+    proctest::run(processor, proctest::silence(1, 40000), 256);
+    auto input = proctest::silence(1, (int) ir.size() + 500);
+    input[0][0] = 1.0f;
+    const auto out = proctest::run(processor, input, 256)[0];
+    auto expected = proctest::channelImpulseResponse(ir, 44100.0, 20.0, 14000.0, 0.5);
+    EXPECT_LT(proctest::maxAbsDifference(out, expected, 0, out.size()), 2.0e-4 * proctest::peak(expected));
 }
