@@ -147,7 +147,7 @@ struct Voice
     double lowHz, lowQ, trebleHz, fizzDb;
     std::vector<Peak> cabinetPeaks; // voicing, breakup fingerprint and box modes
     std::vector<Peak> micPeaks;
-    std::array<double, 40> ripple; // dB at 1/6-octave points from 200 Hz
+    std::array<double, 18> ripple; // dB at 1/3-octave points from 500 Hz
     std::array<double, 20> fizzRipple; // dB at 1/3-octave points from 6 kHz
     double distance, sourceAngle, micAngle, sourceRadius;
     double tailShelfDb, drrTarget, rtScale, mixingTime;
@@ -232,7 +232,7 @@ Voice makeVoice(int index)
     v.distance = v.place->metres * (1 + 0.08 * rng.symmetric());
     v.sourceAngle = v.place->sourceAngle > 0 ? v.place->sourceAngle + 3 * rng.symmetric() : 0;
     v.micAngle = v.place->microphoneAngle > 0 ? v.place->microphoneAngle + 3 * rng.symmetric() : 0;
-    v.sourceRadius = 0.42 * v.cab->coneRadius;
+    v.sourceRadius = v.cab->radiatingFraction * v.cab->coneRadius;
     v.tailShelfDb = 4.5 + 1.5 * rng.symmetric();
     // Directional microphones hear less of the diffuse field.
     v.drrTarget = v.place->directToReverb + 1.5 * rng.symmetric() + (v.mic->gradient - 0.5) * 4.0;
@@ -261,7 +261,7 @@ double commonDb(const Voice& v, double f)
     double level = db(power);
     for (const Peak& p : v.cabinetPeaks)
         level += peakDb(f, p);
-    level += interpolateLogGrid(v.ripple.data(), 40, f, 200, 6) * (f < 8000 ? 1 : 0);
+    level += interpolateLogGrid(v.ripple.data(), 18, f, 500, 3);
 
     const MicrophoneVoice& m = *v.mic;
     double micPower = lowPass2(f / m.topHz, m.topQ);
@@ -282,11 +282,11 @@ double proximityPower(const Voice& v, double f, double r)
     return 1 + t * t;
 }
 
-// The rise flattens out near +16 dB: the microphone's own low-frequency
+// The rise flattens out near +12 dB: the microphone's own low-frequency
 // roll-off and the finite cone keep the gradient from growing without bound.
 double proximityDb(const Voice& v, double f)
 {
-    return 16.0 * std::tanh(db(proximityPower(v, f, v.distance)) / 16.0);
+    return 12.0 * std::tanh(db(proximityPower(v, f, v.distance)) / 12.0);
 }
 
 // Amplitude of the cone's radiation at angle `theta` (radians) off its axis.
