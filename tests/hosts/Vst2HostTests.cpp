@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstring>
@@ -285,5 +286,43 @@ TEST_F(Vst2Host, ProcessesAudioAndAutomationReachesTheSound)
     process(effect, in, out, 512);
     for (auto v : out[0])
         ASSERT_EQ(v, 0.0f);
+    Plugin::dispatch(effect, effMainsChanged, 0, 0);
+}
+
+TEST_F(Vst2Host, CabinetAutomationReloadsTheResponseWithoutAnEditor)
+{
+    Plugin::dispatch(effect, effSetSampleRate, 0, 0, nullptr, 44100.0f);
+    Plugin::dispatch(effect, effSetBlockSize, 0, 512);
+    Plugin::dispatch(effect, effMainsChanged, 0, 1);
+    effect->setParameter(effect, 23, 1.0f); // C1 muted: the output is C2 alone
+
+    std::vector<std::vector<float>> in(2, std::vector<float>(512, 0.0f)), out(2, std::vector<float>(512, 0.0f));
+    const auto impulseBlock = [&] {
+        for (int i = 0; i < 80; ++i)
+            process(effect, in, out, 512);
+        in[0][0] = 1.0f;
+        process(effect, in, out, 512);
+        in[0][0] = 0.0f;
+        return out[0];
+    };
+    const auto before = impulseBlock();
+
+    effect->setParameter(effect, 12, 0.2f); // C2 cabinet: code 200
+    // The plug-in's message thread loads the response; the host keeps processing.
+    for (int i = 0; i < 40; ++i)
+    {
+        process(effect, in, out, 512);
+        usleep(10000);
+    }
+    const auto after = impulseBlock();
+    EXPECT_EQ(effect->getParameter(effect, 12), 0.2f);
+    double difference = 0.0, size = 0.0;
+    for (size_t i = 0; i < before.size(); ++i)
+    {
+        difference = std::max(difference, std::fabs((double) after[i] - (double) before[i]));
+        size = std::max(size, std::fabs((double) before[i]));
+    }
+    EXPECT_GT(size, 1.0e-3);
+    EXPECT_GT(difference, 0.1 * size);
     Plugin::dispatch(effect, effMainsChanged, 0, 0);
 }

@@ -263,3 +263,20 @@ TEST_F(ParameterTest, NormalisedFormatsSeeTheSampleRateScaledAndTheSameText)
     EXPECT_EQ(level.getValue(), 0.5f); // only row 25 is scaled
     EXPECT_FLOAT_EQ(level.getValueForText("0.75"), 0.75f);
 }
+
+TEST_F(ParameterTest, TheTimerLoadsAutomatedSelectionsOncePerBurst)
+{
+    Morvane3AudioProcessor processor;
+    processor.prepareToPlay(44100.0, 256);
+    auto& parameters = processor.getParameters();
+    // A burst of writes, as a host's automation lane sends them.
+    for (float value : { 0.05f, 0.06f, 0.07f, 0.18f })
+        parameters[c1Cabinet]->setValue(value);
+    parameters[c2MicDistance]->setValue(0.03f);
+    EXPECT_EQ(processor.getLoadedImpulseResponseName(0), "1960 121 On Axis Close");
+
+    juce::MessageManager::getInstance()->runDispatchLoopUntil(300);
+    EXPECT_EQ(processor.getLoadedImpulseResponseName(0), "Zodiac 121 On Axis Close");
+    EXPECT_EQ(processor.getLoadedImpulseResponseName(1), "1960 121 On Axis Far");
+    EXPECT_EQ(processor.getSelection(0).cabinetCode, 180);
+}
