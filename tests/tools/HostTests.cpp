@@ -96,7 +96,7 @@ TEST_F(HostWithStandIn, SavesTheStateChunkAndAppliesItAgain)
     EXPECT_NE(r.err.find("warning"), std::string::npos) << "a chunk that is not a settings document is worth a word";
 }
 
-TEST_F(HostWithStandIn, RefusesBinariesThatAreNotPlugInsWithAMessage)
+TEST_F(HostWithStandIn, RefusesBinariesThatAreNotPlugInsAndReportsCrashes)
 {
     writeFloatWavFile(scratch.file("in.wav"), noise(1, 100, 4));
     writeText(scratch.file("text.so"), "not a library");
@@ -104,6 +104,7 @@ TEST_F(HostWithStandIn, RefusesBinariesThatAreNotPlugInsWithAMessage)
     {
         std::string plugin;
         std::string says;
+        int exitCode = 1;
     } cases[] = {
         {MORVANE3_FAKE_NULL_PLUGIN, "returned no effect"},
         {MORVANE3_FAKE_MAGIC_PLUGIN, "wrong magic"},
@@ -111,11 +112,12 @@ TEST_F(HostWithStandIn, RefusesBinariesThatAreNotPlugInsWithAMessage)
         {scratch.file("text.so"), "cannot load"},
         {scratch.file("missing.so"), "does not exist"},
         {scratch.folder().string(), "folder"},
+        {MORVANE3_FAKE_CRASH_PLUGIN, "crashed (signal 11) while processing audio", 70},
     };
     for (const auto& c : cases)
     {
         const auto r = runTool({"--plugin", c.plugin, scratch.file("in.wav"), scratch.file("out.wav")});
-        EXPECT_EQ(r.exitCode, 1) << c.plugin;
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.plugin;
         EXPECT_NE(r.err.find(c.says), std::string::npos) << c.plugin << ": " << r.err;
         EXPECT_FALSE(std::filesystem::exists(scratch.file("out.wav")));
     }

@@ -3,7 +3,7 @@
 # plug-ins and against the plug-in binary this build makes.
 if(TARGET morvane3_render_core AND TARGET morvane3-render)
   set(fake_source ${CMAKE_CURRENT_LIST_DIR}/fakes/FakeEffect.cpp)
-  set(fake_kinds delay null magic noentry)
+  set(fake_kinds delay null magic noentry crash)
   foreach(kind IN LISTS fake_kinds)
     list(FIND fake_kinds ${kind} index)
     add_library(render_fake_${kind} MODULE ${fake_source})
@@ -23,9 +23,10 @@ if(TARGET morvane3_render_core AND TARGET morvane3-render)
     MORVANE3_FAKE_NULL_PLUGIN="$<TARGET_FILE:render_fake_null>"
     MORVANE3_FAKE_MAGIC_PLUGIN="$<TARGET_FILE:render_fake_magic>"
     MORVANE3_FAKE_NO_ENTRY_PLUGIN="$<TARGET_FILE:render_fake_noentry>"
+    MORVANE3_FAKE_CRASH_PLUGIN="$<TARGET_FILE:render_fake_crash>"
     # Where the build writes the catalogue's WAV files, if it keeps them as files.
     MORVANE3_BUILD_RESOURCES_DIR="${CMAKE_BINARY_DIR}/resources")
-  add_dependencies(tools_tests morvane3-render render_fake_delay render_fake_null render_fake_magic render_fake_noentry)
+  add_dependencies(tools_tests morvane3-render render_fake_delay render_fake_null render_fake_magic render_fake_noentry render_fake_crash)
   gtest_discover_tests(tools_tests
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     DISCOVERY_TIMEOUT 120

@@ -16,7 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
 #include <unistd.h>
 
 #ifndef MORVANE3_RENDER_DEFAULT_PLUGIN
@@ -29,7 +28,7 @@ namespace
 {
 
 // What the tool is doing, for the message when a plug-in brings the process down.
-volatile const char* currentStage = "starting";
+const char* volatile currentStage = "starting";
 
 void onFatalSignal(int signal)
 {
@@ -42,7 +41,7 @@ void onFatalSignal(int signal)
     while (n > 0)
         ignored = write(2, &number[--n], 1);
     ignored = write(2, ") while ", 8);
-    const char* stage = const_cast<const char*>(currentStage);
+    const char* stage = currentStage;
     ignored = write(2, stage, std::strlen(stage));
     ignored = write(2, "\n", 1);
     (void) ignored;

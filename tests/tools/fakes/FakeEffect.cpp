@@ -5,6 +5,7 @@
 //   1  an entry point that returns no effect
 //   2  an effect with the wrong magic number
 //   3  a shared library without an entry point
+//   4  a working effect that crashes when asked to process
 #define FST_DONT_DEPRECATE_UNKNOWN 1
 #include <pluginterfaces/fst/fst.h>
 
@@ -75,6 +76,10 @@ float getParameter(AEffect* e, int index) { return index == 0 ? fakeOf(e)->gain 
 
 void processReplacing(AEffect* e, float** in, float** out, int n)
 {
+#if FAKE_KIND == 4
+    volatile int* nowhere = nullptr;
+    *nowhere = n; // a faulty plug-in: the host must report it, not die silently
+#endif
     Fake* f = fakeOf(e);
     const bool misuse = ! f->resumed || n > f->blockSize || n < 1;
     for (int c = 0; c < e->numOutputs; ++c)
