@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <X11/Xlib.h>
+
 #include <cstdlib>
 #include <memory>
 
@@ -30,17 +32,31 @@ public:
         homeFolder = juce::File(made);
         configFolderStorage() = homeFolder.getChildFile(".config");
         configFolderStorage().createDirectory();
+        // JUCE looks up the window-manager atoms only if they exist, which they
+        // do not on a bare X server without a window manager; a top-level
+        // window (the file chooser) then fails with BadAtom. Creating them, and
+        // holding a connection so the server does not reset and forget them,
+        // gives the tests what any desktop has.
+        if (const char* name = std::getenv("DISPLAY"); name != nullptr && *name != 0)
+            if ((display = XOpenDisplay(nullptr)) != nullptr)
+                for (const char* atom : {"WM_PROTOCOLS", "WM_TAKE_FOCUS", "WM_DELETE_WINDOW", "_NET_WM_PING", "WM_CHANGE_STATE",
+                                         "WM_STATE", "_NET_WM_WINDOW_TYPE", "_NET_WM_STATE", "_NET_WM_STATE_HIDDEN"})
+                    XInternAtom(display, atom, False);
+
         gui = std::make_unique<juce::ScopedJuceInitialiser_GUI>();
     }
 
     void TearDown() override
     {
         gui.reset();
+        if (display != nullptr)
+            XCloseDisplay(display);
         homeFolder.deleteRecursively();
     }
 
 private:
     juce::File homeFolder;
+    Display* display = nullptr;
     std::unique_ptr<juce::ScopedJuceInitialiser_GUI> gui;
 };
 
