@@ -10,6 +10,7 @@
 #include "tools/render/VstHost.h"
 #include "tools/render/Wav.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <csignal>
@@ -308,9 +309,24 @@ int run(const Options& options)
         currentStage = "writing the output";
         writeWav(options.output, output);
         if (! quiet)
-            std::fprintf(stderr, "Rendered %.2f s of %s audio at %.0f Hz in %.2f s: %s\n",
+        {
+            std::size_t nonFinite = 0;
+            float peak = 0.0f;
+            for (const auto& channel : output.channels)
+                for (float sample : channel)
+                {
+                    if (! std::isfinite(sample))
+                        ++nonFinite;
+                    else
+                        peak = std::max(peak, std::abs(sample));
+                }
+            if (nonFinite > 0)
+                std::fprintf(stderr, "morvane3-render: warning: the plug-in produced %zu samples that are not finite numbers\n", nonFinite);
+            std::fprintf(stderr, "Rendered %.2f s of %s audio at %.0f Hz in %.2f s (peak %.1f dBFS): %s\n",
                          static_cast<double>(output.frameCount()) / output.sampleRate,
-                         output.channelCount() == 1 ? "mono" : "stereo", output.sampleRate, took, options.output.c_str());
+                         output.channelCount() == 1 ? "mono" : "stereo", output.sampleRate, took,
+                         20.0 * std::log10(std::max(static_cast<double>(peak), 1e-10)), options.output.c_str());
+        }
     }
 
     if (options.saveStatePath)
