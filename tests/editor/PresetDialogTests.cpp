@@ -110,3 +110,22 @@ TEST_F(PresetDialogs, CancellingChangesNothingAndClosingTheEditorClosesTheChoose
     editortest::pump(20);
     EXPECT_EQ(openDialog(), nullptr);
 }
+
+TEST_F(PresetDialogs, AFailedSaveIsReportedToTheUser)
+{
+    ASSERT_TRUE(editor->getPresetsFolder().getChildFile("blocked.mv3").createDirectory());
+    control<juce::TextButton>("SaveAsButton").triggerClick();
+    deliver();
+    auto* dialog = openDialog();
+    ASSERT_NE(dialog, nullptr);
+    choose(*dialog, "blocked.txt", "Save");
+
+    juce::AlertWindow* alert = nullptr;
+    auto& desktop = juce::Desktop::getInstance();
+    for (int i = 0; i < desktop.getNumComponents() && alert == nullptr; ++i)
+        alert = dynamic_cast<juce::AlertWindow*>(desktop.getComponent(i));
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->getName(), "Preset not saved");
+    juce::ModalComponentManager::getInstance()->cancelAllModalComponents();
+    editortest::pump(20);
+}
