@@ -110,7 +110,7 @@ private:
             double p = 0;
             for (double s : scales)
                 p += jinc(s * x) * jinc(s * x);
-            piston[static_cast<size_t>(i)] = std::max(p / 7.0, std::pow(10.0, -2.5));
+            piston[static_cast<size_t>(i)] = std::max(p / 7.0, std::pow(10.0, -2.2));
             double c = 0;
             for (double s : {0.9, 1.0, 1.1})
                 c += std::fabs(jinc(s * x));
@@ -147,7 +147,7 @@ struct Voice
     double lowHz, lowQ, trebleHz, fizzDb;
     std::vector<Peak> cabinetPeaks; // voicing, breakup fingerprint and box modes
     std::vector<Peak> micPeaks;
-    std::array<double, 18> ripple; // dB at 1/3-octave points from 500 Hz
+    std::array<double, 15> ripple; // dB at 1/3-octave points from 1 kHz
     std::array<double, 20> fizzRipple; // dB at 1/3-octave points from 6 kHz
     double distance, sourceAngle, micAngle, sourceRadius;
     double tailShelfDb, drrTarget, rtScale, mixingTime;
@@ -214,8 +214,8 @@ Voice makeVoice(int index)
         for (int i = 0; i < modes; ++i)
         {
             const double f = speedOfSound / (2 * dims[i % 3]) * (i >= 3 ? 2 : 1);
-            const double level = 0.5 + 0.5 * cabRng.uniform();
-            const double q = 6 + 6 * cabRng.uniform();
+            const double level = 0.5 + 0.3 * cabRng.uniform();
+            const double q = 5 + 4 * cabRng.uniform();
             v.cabinetPeaks.push_back(jitter({f, level, q}));
             v.cabinetPeaks.push_back(jitter({f * 1.07, -level, q}));
         }
@@ -233,7 +233,7 @@ Voice makeVoice(int index)
     v.sourceAngle = v.place->sourceAngle > 0 ? v.place->sourceAngle + 3 * rng.symmetric() : 0;
     v.micAngle = v.place->microphoneAngle > 0 ? v.place->microphoneAngle + 3 * rng.symmetric() : 0;
     v.sourceRadius = v.cab->radiatingFraction * v.cab->coneRadius;
-    v.tailShelfDb = 4.5 + 1.5 * rng.symmetric();
+    v.tailShelfDb = 3.0 + 1.0 * rng.symmetric();
     // Directional microphones hear less of the diffuse field.
     v.drrTarget = v.place->directToReverb + 1.5 * rng.symmetric() + (v.mic->gradient - 0.5) * 4.0;
     v.rtScale = 1 + 0.1 * rng.symmetric();
@@ -261,7 +261,7 @@ double commonDb(const Voice& v, double f)
     double level = db(power);
     for (const Peak& p : v.cabinetPeaks)
         level += peakDb(f, p);
-    level += interpolateLogGrid(v.ripple.data(), 18, f, 500, 3);
+    level += interpolateLogGrid(v.ripple.data(), 15, f, 1000, 3);
 
     const MicrophoneVoice& m = *v.mic;
     double micPower = lowPass2(f / m.topHz, m.topQ);
@@ -277,7 +277,8 @@ double commonDb(const Voice& v, double f)
 // from looking like a point source close up.
 double proximityPower(const Voice& v, double f, double r)
 {
-    const double reff = std::sqrt(r * r + v.cab->coneRadius * v.cab->coneRadius);
+    const double a = std::max(v.cab->coneRadius, v.cab->nearFieldRadius);
+    const double reff = std::sqrt(r * r + a * a);
     const double t = v.mic->gradient * speedOfSound / (2 * pi * f * reff);
     return 1 + t * t;
 }
@@ -419,7 +420,12 @@ Response Synthesiser::synthesise(int index)
         w.common[static_cast<size_t>(k)] = common;
         // Off the cap the microphone faces the slower outer cone: a little less of everything below 1 kHz.
         const double coneEdge = -v.place->coneEdgeDb * (1 - butterHighPass(f / 800, 1));
-        directLevel[static_cast<size_t>(k)] = common + proximityDb(v, f) + db(pos * pos) + coneEdge;
+        // Baffle step: from a distance the lows spread round the box while the
+        // treble stays in front of the baffle; close up the cone's near field hides it.
+        const double stepHz = 115.0 / v.cab->width;
+        const double farness = v.distance / (v.distance + v.cab->width);
+        const double baffleStep = -6.0 * farness * (1 - butterHighPass(f / stepHz, 1));
+        directLevel[static_cast<size_t>(k)] = common + proximityDb(v, f) + db(pos * pos) + coneEdge + baffleStep;
     }
     minimumPhase(w.big, directLevel, w.direct);
     minimumPhase(w.big, w.common, w.shared);
@@ -550,7 +556,7 @@ Response Synthesiser::synthesise(int index)
     {
         const double f = std::max(k, 1) * binHz;
         const double shelf = f <= 600 ? 0 : f >= 2500 ? 1 : 0.5 - 0.5 * std::cos(pi * std::log(f / 600) / std::log(2500.0 / 600));
-        const double trapped = 10 * std::log10(butterHighPass(f / room.bassTrapHz, 1) * 0.75 + 0.25); // bass traps
+        const double trapped = 10 * std::log10(butterHighPass(f / room.bassTrapHz, 1) * 0.9 + 0.1); // bass traps
         const double diffuseDb = w.common[static_cast<size_t>(k)] + powerResponse[static_cast<size_t>(k)] + trapped
                                  - shelf * (v.tailShelfDb + 2 * v.mic->gradient);
         noise[static_cast<size_t>(k)] *= std::pow(10.0, std::max(diffuseDb, -100.0) / 20);
