@@ -26,6 +26,9 @@ if(TARGET morvane3_render_core AND TARGET morvane3-render)
     MORVANE3_FAKE_CRASH_PLUGIN="$<TARGET_FILE:render_fake_crash>"
     # Where the build writes the catalogue's WAV files, if it keeps them as files.
     MORVANE3_BUILD_RESOURCES_DIR="${CMAKE_BINARY_DIR}/resources")
+  if(NOT TARGET Morvane3_VST)
+    target_compile_definitions(tools_tests PRIVATE MORVANE3_RENDER_NO_PLUGIN=1)
+  endif()
   add_dependencies(tools_tests morvane3-render render_fake_delay render_fake_null render_fake_magic render_fake_noentry render_fake_crash)
   gtest_discover_tests(tools_tests
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
