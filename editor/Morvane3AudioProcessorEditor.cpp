@@ -77,6 +77,9 @@ Morvane3AudioProcessorEditor::Morvane3AudioProcessorEditor(Morvane3AudioProcesso
 
     setDefaultLookAndFeelColours();
 
+    background = editorPicture("editorBackground");
+    eqPanel = editorPicture("eqPanel");
+
     const auto muteOff = buttonDrawable("muteButtonOff");
     const auto muteOn = buttonDrawable("muteButtonOn");
     const auto ledLit = buttonDrawable("bypassLedLit");
@@ -219,10 +222,9 @@ void Morvane3AudioProcessorEditor::paint(juce::Graphics& g)
     g.setColour(juce::Colours::white);
     g.setFont(12.0f);
 
-    g.drawImageAt(editorPicture("editorBackground"), 0, 0);
-    const auto panel = editorPicture("eqPanel");
-    g.drawImageAt(panel, 10, 441);
-    g.drawImageAt(panel, 410, 441);
+    g.drawImageAt(background, 0, 0);
+    g.drawImageAt(eqPanel, 10, 441);
+    g.drawImageAt(eqPanel, 410, 441);
 
     paintChannelPictures(g, 0, 11);
     paintChannelPictures(g, 1, 411);
@@ -238,11 +240,15 @@ void Morvane3AudioProcessorEditor::paintChannelPictures(juce::Graphics& g, int c
     const juce::String irName = morvane3::irNameFromTexts(cabinet, b[morvane3::microphoneSlot]->getText(),
                                                      b[morvane3::positionSlot]->getText(), b[morvane3::distanceSlot]->getText());
 
-    const auto photograph = pictureFromCache(morvane3::channelPicture(cabinet));
+    // Held until the next paint: the image cache drops pictures nobody holds
+    // after a few seconds, and an idle window should not decode them again.
+    auto& photograph = channelPictures[(size_t) channel][0];
+    auto& placement = channelPictures[(size_t) channel][1];
+    photograph = pictureFromCache(morvane3::channelPicture(cabinet));
+    placement = pictureFromCache(morvane3::channelPicture(irName));
+
     if (photograph.isValid())
         g.drawImage(photograph, x, 79, 388, 252, 0, 0, 388, 252);
-
-    const auto placement = pictureFromCache(morvane3::channelPicture(irName));
     if (placement.isValid())
         g.drawImage(placement, x, 79, 388, 252, 0, 0, 388, 252);
 }

@@ -100,5 +100,9 @@ private:
 
     std::unique_ptr<juce::FileChooser> chooser;
 
+    // Pictures the window paints, held so the image cache keeps them decoded.
+    juce::Image background, eqPanel;
+    std::array<std::array<juce::Image, 2>, 2> channelPictures; // [channel][photograph, placement]
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(Morvane3AudioProcessorEditor)
 };
