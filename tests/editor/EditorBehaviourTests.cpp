@@ -147,6 +147,14 @@ TEST_F(EditorBehaviour, DoubleClickReturnsTheLowPassKnobToItsTop)
     EXPECT_EQ(processor->getLiveValues().channels[0].lpfHz.load(), 14000.0f);
 }
 
+TEST_F(EditorBehaviour, TheRunningTimerBringsHostChangesWithoutHelp)
+{
+    processor->setParameterValueNotifyingHost(c1HPF, 0.5f);
+    processor->setParameterValueNotifyingHost(c1Mute, 1.0f);
+    EXPECT_TRUE(editortest::pumpUntil([this] { return control<FilmStripKnob>("C1HPF").getValue() == 70.0; }, 2000));
+    EXPECT_TRUE(editortest::pumpUntil([this] { return control<juce::DrawableButton>("C1Mute").getToggleState(); }, 2000));
+}
+
 TEST_F(EditorBehaviour, HostChangesReachTheKnobsWithinARefresh)
 {
     processor->setParameterValueNotifyingHost(c1HPF, 1.0f);

@@ -96,9 +96,10 @@ protected:
 
 TEST_F(EditorPainting, WindowShowsBackgroundPanelsAndBothChannelsPictures)
 {
+    tick();
     control<juce::ComboBox>("C2Cabinet").setSelectedId(200, juce::sendNotification);
     control<juce::ComboBox>("C2Microphone").setSelectedId(80, juce::sendNotification);
-    tick();
+    deliver();
     tick();
     ASSERT_EQ(editor->getLoadedIrName(1), "Motown U87 On Axis Close");
 

@@ -68,6 +68,18 @@ void pump(int milliseconds)
     juce::MessageManager::getInstance()->runDispatchLoopUntil(milliseconds);
 }
 
+bool pumpUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;
+    while (!done())
+    {
+        if (juce::Time::getMillisecondCounter() >= end)
+            return false;
+        pump(5);
+    }
+    return true;
+}
+
 juce::File configFolder()
 {
     return configFolderStorage();

@@ -6,11 +6,16 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <functional>
+
 namespace editortest
 {
 // Runs the message loop for `milliseconds`, so asynchronous notifications
 // and timer callbacks arrive.
 void pump(int milliseconds);
+
+// Runs the message loop until `done` holds or `timeoutMs` passed; true when it holds.
+bool pumpUntil(const std::function<bool()>& done, int timeoutMs);
 
 // The folder that stands in for the user's application-data folder.
 juce::File configFolder();
