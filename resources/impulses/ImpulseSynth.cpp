@@ -18,6 +18,7 @@ constexpr double speedOfSound = 343.0;
 constexpr int bigSize = 1 << 17;  // fine grid for the cepstral minimum phase
 constexpr int workSize = 1 << 15; // 0.74 s: holds the response, its paths and its tail
 constexpr int fadeLength = 882;   // 20 ms
+constexpr double baffleStepDb = 5.0; // full space against half space, less what the floor gives back
 
 // splitmix64: small, fast and the same everywhere.
 class Rng
@@ -233,7 +234,7 @@ Voice makeVoice(int index)
     v.sourceAngle = v.place->sourceAngle > 0 ? v.place->sourceAngle + 3 * rng.symmetric() : 0;
     v.micAngle = v.place->microphoneAngle > 0 ? v.place->microphoneAngle + 3 * rng.symmetric() : 0;
     v.sourceRadius = v.cab->radiatingFraction * v.cab->coneRadius;
-    v.tailShelfDb = 3.0 + 1.0 * rng.symmetric();
+    v.tailShelfDb = 2.0 + 1.0 * rng.symmetric();
     // Directional microphones hear less of the diffuse field.
     v.drrTarget = v.place->directToReverb + 1.5 * rng.symmetric() + (v.mic->gradient - 0.5) * 4.0;
     v.rtScale = 1 + 0.1 * rng.symmetric();
@@ -290,6 +291,13 @@ double proximityDb(const Voice& v, double f)
     return 12.0 * std::tanh(db(proximityPower(v, f, v.distance)) / 12.0);
 }
 
+// How much of the baffle step a listener at distance r hears: none in the
+// cone's near field, all of it once the box looks small.
+double farnessOf(const Voice& v, double r)
+{
+    return r * r / (r * r + 0.25 * v.cab->width * v.cab->width);
+}
+
 // Amplitude of the cone's radiation at angle `theta` (radians) off its axis.
 double sourceGain(const Voice& v, double f, double theta)
 {
@@ -324,6 +332,7 @@ struct Path
     double arrival;  // angle off the microphone's axis (radians)
     double surfaceLowPassHz; // 0 = none
     bool rearWave;
+    bool trapped = false; // walls and ceiling: the bass traps take the lows off
 };
 
 // Biquad high-pass (cookbook formula), used to weigh direct against reverberant energy.
@@ -423,8 +432,7 @@ Response Synthesiser::synthesise(int index)
         // Baffle step: from a distance the lows spread round the box while the
         // treble stays in front of the baffle; close up the cone's near field hides it.
         const double stepHz = 115.0 / v.cab->width;
-        const double farness = v.distance / (v.distance + v.cab->width);
-        const double baffleStep = -6.0 * farness * (1 - butterHighPass(f / stepHz, 1));
+        const double baffleStep = -baffleStepDb * farnessOf(v, v.distance) * (1 - butterHighPass(f / stepHz, 1));
         directLevel[static_cast<size_t>(k)] = common + proximityDb(v, f) + db(pos * pos) + coneEdge + baffleStep;
     }
     minimumPhase(w.big, directLevel, w.direct);
@@ -474,8 +482,8 @@ Response Synthesiser::synthesise(int index)
             Vec leaving = micPos - image;
             component(leaving, plane.axis) = -component(leaving, plane.axis);
             const double r = length(micPos - image);
-            paths.push_back({r, (i == 0 ? 1.0 : neighbourLevel) * v.distance / r * plane.reflection, angleBetween(leaving, forward), angleBetween(image - micPos, micAxis),
-                             plane.lowPassHz, false});
+            paths.push_back({r, (i == 0 ? 1.0 : neighbourLevel) * v.place->roomShade * v.distance / r * plane.reflection, angleBetween(leaving, forward),
+                             angleBetween(image - micPos, micAxis), plane.lowPassHz, false, plane.axis != 2 || plane.at > 0});
         }
     if (c.construction == Construction::openBack)
     {
@@ -504,6 +512,12 @@ Response Synthesiser::synthesise(int index)
         const double srcX = 2 * pi / speedOfSound * v.sourceRadius * (behind ? 1.0 : std::sin(p.emission));
         const double reff = std::sqrt(p.distance * p.distance + v.cab->coneRadius * v.cab->coneRadius);
         const double proxHz = b * speedOfSound / (2 * pi * reff);
+        // Sound leaving almost along the baffle grazes the grille cloth and the
+        // frame: only the lows get round.
+        const double grazingHz = p.emission > pi / 3 && !behind ? 2000 * std::cos(p.emission) : 0;
+        // The same baffle step as the direct sound, for this path's length.
+        const double stepHz = 115.0 / v.cab->width;
+        const double stepGain = std::pow(10.0, -baffleStepDb * farnessOf(v, p.distance) / 20);
         for (int k = 0; k < bins; ++k, phasor *= step)
         {
             const double f = std::max(k, 1) * binHz;
@@ -518,8 +532,13 @@ Response Synthesiser::synthesise(int index)
                 gain *= std::sqrt(tables.pistonPower(srcX * f)) * std::complex<double>(1.0, -proxHz / f);
                 if (behind)
                     gain *= reciprocal({1.0, f / 300});
+                else if (grazingHz > 0)
+                    gain *= reciprocal({1.0, f / grazingHz});
                 if (p.surfaceLowPassHz > 0)
                     gain *= 0.3 + 0.7 * reciprocal({1.0, f / p.surfaceLowPassHz});
+                gain *= std::complex<double>(stepGain * stepHz, f) * reciprocal({stepHz, f});
+                if (p.trapped)
+                    gain *= std::sqrt(0.1 + 0.9 * butterHighPass(f / room.bassTrapHz, 1));
             }
             sum[static_cast<size_t>(k)] += gain * phasor;
         }
