@@ -503,13 +503,37 @@ void Morvane3AudioProcessorEditor::saveWithChooser()
                       | juce::FileBrowserComponent::warnAboutOverwriting;
     chooser->launchAsync(chooserFlags, [safeThis = juce::Component::SafePointer<Morvane3AudioProcessorEditor>(this)](const juce::FileChooser& fc) {
         const auto file = fc.getResult();
-        if (safeThis == nullptr || file == juce::File())
-            return;
-        if (!morvane3::savePreset(safeThis->processor, file))
-            juce::AlertWindow::showMessageBoxAsync(juce::MessageBoxIconType::WarningIcon, "Preset not saved",
-                                                   "The preset could not be written to\n"
-                                                       + morvane3::withPresetExtension(file).getFullPathName());
+        if (safeThis != nullptr && file != juce::File())
+            safeThis->saveChosenFile(file);
     });
+}
+
+void Morvane3AudioProcessorEditor::saveChosenFile(const juce::File& chosen)
+{
+    // The chooser warned about the name as typed; the extension rule may lead
+    // to another file ("Crunch" becomes "Crunch.mv3"), which must not be
+    // replaced without asking either.
+    const auto target = morvane3::withPresetExtension(chosen);
+    if (target != chosen && target.existsAsFile())
+    {
+        juce::AlertWindow::showOkCancelBox(
+            juce::MessageBoxIconType::QuestionIcon, "Replace preset?",
+            "There is already a preset called \"" + target.getFileName() + "\". Replace it?", "Replace", "Cancel", this,
+            juce::ModalCallbackFunction::create([safeThis = juce::Component::SafePointer<Morvane3AudioProcessorEditor>(this), chosen](int result) {
+                if (safeThis != nullptr && result != 0)
+                    safeThis->writePresetOrReport(chosen);
+            }));
+        return;
+    }
+    writePresetOrReport(chosen);
+}
+
+void Morvane3AudioProcessorEditor::writePresetOrReport(const juce::File& chosen)
+{
+    if (!morvane3::savePreset(processor, chosen))
+        juce::AlertWindow::showMessageBoxAsync(juce::MessageBoxIconType::WarningIcon, "Preset not saved",
+                                               "The preset could not be written to\n"
+                                                   + morvane3::withPresetExtension(chosen).getFullPathName());
 }
 
 void Morvane3AudioProcessorEditor::loadWithChooser()

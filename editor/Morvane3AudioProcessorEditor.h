@@ -49,6 +49,11 @@ public:
     void saveWithChooser();
     void loadWithChooser();
 
+    // What the save chooser does with the chosen file: save it under the
+    // "mv3" name, asking first when that replaces another file, and telling
+    // the user when the write fails.
+    void saveChosenFile(const juce::File& chosen);
+
     // Controls, for the preset code and for tests.
     juce::Component* getControl(int row) const;              // row of the control table
     juce::Component* findControl(const juce::String& identifier) const;
@@ -83,6 +88,7 @@ private:
     void paintChannelPictures(juce::Graphics& g, int channel, int x);
     const morvane3::ControlSpec* specOf(const juce::Component* control) const;
     void setParameter(int index, float value);
+    void writePresetOrReport(const juce::File& chosen);
 
     Morvane3AudioProcessor& processor;
     juce::File presetsFolder;

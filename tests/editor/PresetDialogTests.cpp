@@ -111,6 +111,44 @@ TEST_F(PresetDialogs, CancellingChangesNothingAndClosingTheEditorClosesTheChoose
     EXPECT_EQ(openDialog(), nullptr);
 }
 
+namespace
+{
+juce::AlertWindow* openAlert()
+{
+    auto& desktop = juce::Desktop::getInstance();
+    for (int i = 0; i < desktop.getNumComponents(); ++i)
+        if (auto* alert = dynamic_cast<juce::AlertWindow*>(desktop.getComponent(i)))
+            return alert;
+    return nullptr;
+}
+} // namespace
+
+TEST_F(PresetDialogs, ANameThatBecomesAnExistingPresetIsReplacedOnlyAfterAsking)
+{
+    const auto existing = editor->getPresetsFolder().getChildFile("Crunch.mv3");
+    for (const juce::String answer : {"Cancel", "Replace"})
+    {
+        existing.replaceWithText("old");
+        control<juce::TextButton>("SaveAsButton").triggerClick();
+        deliver();
+        auto* dialog = openDialog();
+        ASSERT_NE(dialog, nullptr);
+        choose(*dialog, "Crunch", "Save");
+
+        auto* alert = openAlert();
+        ASSERT_NE(alert, nullptr) << answer;
+        EXPECT_EQ(alert->getName(), "Replace preset?");
+        EXPECT_EQ(existing.loadFileAsString(), "old");
+        auto* button = findInside<juce::TextButton>(*alert, [&](juce::TextButton& b) { return b.getButtonText() == answer; });
+        ASSERT_NE(button, nullptr);
+        button->triggerClick();
+        editortest::pump(50);
+        EXPECT_EQ(openAlert(), nullptr);
+        EXPECT_EQ(existing.loadFileAsString() == "old", answer == "Cancel") << answer;
+    }
+    EXPECT_NE(juce::XmlDocument::parse(existing), nullptr);
+}
+
 TEST_F(PresetDialogs, AFailedSaveIsReportedToTheUser)
 {
     ASSERT_TRUE(editor->getPresetsFolder().getChildFile("blocked.mv3").createDirectory());
@@ -120,10 +158,7 @@ TEST_F(PresetDialogs, AFailedSaveIsReportedToTheUser)
     ASSERT_NE(dialog, nullptr);
     choose(*dialog, "blocked.txt", "Save");
 
-    juce::AlertWindow* alert = nullptr;
-    auto& desktop = juce::Desktop::getInstance();
-    for (int i = 0; i < desktop.getNumComponents() && alert == nullptr; ++i)
-        alert = dynamic_cast<juce::AlertWindow*>(desktop.getComponent(i));
+    auto* alert = openAlert();
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->getName(), "Preset not saved");
     juce::ModalComponentManager::getInstance()->cancelAllModalComponents();
