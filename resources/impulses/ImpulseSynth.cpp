@@ -204,7 +204,7 @@ Voice makeVoice(int index)
         Peak p;
         p.hz = 700.0 * std::pow(9000.0 / 700.0, cabRng.uniform());
         p.db = (cabRng.uniform() < 0.5 ? -1 : 1) * (0.5 + cabRng.uniform());
-        p.q = 2 + 3 * cabRng.uniform();
+        p.q = 1.5 + 2 * cabRng.uniform();
         v.cabinetPeaks.push_back(jitter(p));
     }
     // Standing waves across and through a closed box: peak/dip pairs.
@@ -215,7 +215,7 @@ Voice makeVoice(int index)
         for (int i = 0; i < modes; ++i)
         {
             const double f = speedOfSound / (2 * dims[i % 3]) * (i >= 3 ? 2 : 1);
-            const double level = 0.5 + 0.3 * cabRng.uniform();
+            const double level = 0.3 + 0.3 * cabRng.uniform();
             const double q = 5 + 4 * cabRng.uniform();
             v.cabinetPeaks.push_back(jitter({f, level, q}));
             v.cabinetPeaks.push_back(jitter({f * 1.07, -level, q}));
