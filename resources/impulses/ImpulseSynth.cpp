@@ -111,7 +111,7 @@ private:
             double p = 0;
             for (double s : scales)
                 p += jinc(s * x) * jinc(s * x);
-            piston[static_cast<size_t>(i)] = std::max(p / 7.0, std::pow(10.0, -2.0));
+            piston[static_cast<size_t>(i)] = std::max(p / 7.0, std::pow(10.0, -1.8));
             double c = 0;
             for (double s : {0.9, 1.0, 1.1})
                 c += std::fabs(jinc(s * x));
