@@ -265,7 +265,7 @@ void Morvane3AudioProcessor::loadImpulseResponse(int channel, const juce::String
     const auto ir = decoder->decode(resource.data, resource.size, getWorkingSampleRate());
     if (ir.length <= 0)
         return;
-    auto convolution = SignalChain::makeConvolution(ir, chain->graph.getRawInputs());
+    auto convolution = SignalChain::makeConvolution(ir, chain->graph.getConvolutionInput());
     {
         const juce::ScopedLock lock(getCallbackLock());
         chain->graph.switchConvolution(channel, convolution);

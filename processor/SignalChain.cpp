@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <vector>
 
 namespace morvane3
 {
@@ -29,6 +30,32 @@ struct Segment
 // Growing partitions whose starts equal their partition lengths, so the sum has
 // no latency beyond 32 samples on the first 128.
 constexpr Segment segments[] = { { 0, 128, 6 }, { 128, 512, 8 }, { 512, 2048, 10 }, { 2048, 8192, 12 }, { 8192, 0, 14 } };
+
+// One input channel as the convolutions see it. New convolutions are built on
+// the message thread while the audio thread runs the graph; they take their
+// references here instead of on the raw input's group, whose reference counts
+// the audio thread reads while preparing. A tap belongs to no group, so its
+// count is only ever touched on the message thread.
+class InputTapNode : public tovdsp::TovDSPInternal
+{
+public:
+    explicit InputTapNode(const TovDSPArray& source) : tovdsp::TovDSPInternal(1) { setInput(0, source); }
+
+    void compute(unsigned char* doneFlag, int position, int channel) override
+    {
+        const float* samples = inputs[0].pull(channel, doneFlag, position);
+        if (samples != nullptr && output.data != nullptr && output.length > 0)
+            std::memcpy(output.data, samples, sizeof(float) * (size_t) output.length);
+    }
+};
+
+TovDSPArray makeInputTaps(const TovDSPArray& rawInputs)
+{
+    std::vector<tovdsp::TovDSPInternal*> taps;
+    for (unsigned int i = 0; i < rawInputs.width; ++i)
+        taps.push_back(new InputTapNode(rawInputs.channel((int) i)));
+    return TovDSPArray(taps.data(), (int) taps.size());
+}
 
 TovDSPArray pointerTo(const std::atomic<float>& value)
 {
@@ -48,6 +75,7 @@ SignalChain::SignalChain(int channelCount, int blockSize, LiveValues& live)
 {
     inputStaging = tovdsp::makeZeroedBuffer(numChannels, maxBlockSize);
     rawInputs = tovdsp::RawInput(numChannels);
+    convolutionInput = makeInputTaps(rawInputs);
 
     const auto complementOf = [](const std::atomic<float>& value) {
         return tovdsp::Subtract(TovDSPArray(1.0f), pointerTo(value));

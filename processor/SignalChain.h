@@ -24,7 +24,8 @@ public:
 
     int getNumChannels() const { return numChannels; }
     int getMaxBlockSize() const { return maxBlockSize; }
-    const tovdsp::TovDSPArray& getRawInputs() const { return rawInputs; }
+    // What new convolutions read: the raw input, through per-channel taps.
+    const tovdsp::TovDSPArray& getConvolutionInput() const { return convolutionInput; }
 
     // Five segments of the response, summed: a quarter of the convolution,
     // its first 128 samples 32 samples late. Message thread; allocates and plans FFTs.
@@ -55,6 +56,7 @@ private:
     const int maxBlockSize;
     tovdsp::Buffer inputStaging; // numChannels x maxBlockSize
     tovdsp::TovDSPArray rawInputs;
+    tovdsp::TovDSPArray convolutionInput;
     ChannelChain channels[2];
     tovdsp::TovDSPArray mix;
     tovdsp::TovDSPArray outputs;

@@ -2,14 +2,32 @@
 
 #include "resources/ResourceTable.h"
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 
 namespace proctest
 {
+namespace
+{
+// Shut down at the end of the program, before static destruction, so that the
+// framework's timer thread has stopped before its locks go away.
+class JuceRuntime : public ::testing::Environment
+{
+public:
+    void SetUp() override {}
+    void TearDown() override { runtime.reset(); }
+    std::unique_ptr<juce::ScopedJuceInitialiser_GUI> runtime;
+};
+
+JuceRuntime* const juceRuntime =
+    static_cast<JuceRuntime*>(::testing::AddGlobalTestEnvironment(new JuceRuntime()));
+} // namespace
+
 void ensureJuceRuntime()
 {
-    static juce::ScopedJuceInitialiser_GUI* runtime = new juce::ScopedJuceInitialiser_GUI();
-    (void) runtime;
+    if (juceRuntime->runtime == nullptr)
+        juceRuntime->runtime = std::make_unique<juce::ScopedJuceInitialiser_GUI>();
 }
 
 std::vector<double> referenceImpulseResponse(const char* irName, double rate)
