@@ -135,10 +135,10 @@ struct PlacementVoice
 inline constexpr PlacementVoice placementVoices[] = {
 //  position    distance  metres  source mic  rear  D/R  edge  shade
     {"On Axis",  "Close",  0.050,   0,    0,  0.12, 44,  0.0,  0.3},
-    {"On Axis",  "Mid",    0.180,   0,    0,  0.35, 20,  0.0,  1.0},
+    {"On Axis",  "Mid",    0.170,   0,    0,  0.35, 20,  0.0,  1.0},
     {"On Axis",  "Far",    1.000,   0,    0,  0.75,  2,  0.0,  1.0},
     {"Off Axis", "Close",  0.055,  36,   35,  0.12, 44,  1.5,  0.3},
-    {"Off Axis", "Mid",    0.190,  40,   20,  0.35, 19,  1.0,  1.0},
+    {"Off Axis", "Mid",    0.180,  40,   20,  0.35, 19,  1.0,  1.0},
     {"Off Axis", "Far",    1.050,  38,    0,  0.75,  1,  0.0,  1.0},
 };
 // clang-format on
@@ -159,7 +159,7 @@ struct RoomVoice
 };
 
 inline constexpr RoomVoice room = {
-    4.9, 4.2, 2.9, 2.3, 0.45, 0.35, 0.60, 0.50, 2500,
+    4.9, 4.2, 2.9, 2.3, 0.45, 0.28, 0.60, 0.50, 2500,
     {0.26, 0.26, 0.25, 0.25, 0.23, 0.21, 0.18},
     {0.0, 0.0, 0.3, 1.0, 3.0, 10.0, 36.0},
     160, 0.004, 0.008,
