@@ -265,6 +265,9 @@ void Morvane3AudioProcessor::loadImpulseResponse(int channel, const juce::String
     const auto ir = decoder->decode(resource.data, resource.size, getWorkingSampleRate());
     if (ir.length <= 0)
         return;
+    // New nodes size their buffers from the library's block size, which another
+    // instance's preparation may have changed since ours.
+    tovdsp::setSampleRateAndBlockSize(chain->graph.getMaxBlockSize(), 0.0);
     auto convolution = SignalChain::makeConvolution(ir, chain->graph.getConvolutionInput());
     {
         const juce::ScopedLock lock(getCallbackLock());

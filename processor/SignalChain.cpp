@@ -10,6 +10,7 @@
 #include "dsp/Settings.h"
 
 #include <algorithm>
+#include <cmath>
 #include <atomic>
 #include <cstring>
 #include <vector>
@@ -20,6 +21,9 @@ using tovdsp::TovDSPArray;
 
 namespace
 {
+// About 160 dB above full scale: no real signal comes near it, and the
+// convolution's sums of such values stay far from the float range's end.
+constexpr float maxInputMagnitude = 1.0e8f;
 constexpr double inverseQWide = 0.7142857142857143;   // 1/1.4: high-pass and low-mid peak
 constexpr double inverseQNarrow = 1.4285714285714286; // 1/0.7: high-mid peak and low-pass
 
@@ -99,6 +103,12 @@ SignalChain::SignalChain(int channelCount, int blockSize, LiveValues& live)
     mix = tovdsp::Add(tovdsp::Multiply(channels[0].output, muteComplement[0]),
                       tovdsp::Multiply(channels[1].output, muteComplement[1]));
     outputs = tovdsp::Multiply(mix, pointerTo(live.outputLevel));
+
+    // The output nodes give up the buffers they own when the host lends them
+    // its memory; do that here, so the first block frees nothing on the audio thread.
+    outputParking = tovdsp::makeZeroedBuffer(numChannels, maxBlockSize);
+    for (int i = 0; i < (int) outputs.width; ++i)
+        outputs.setOutputBuffer(i, outputParking.channelSamples(i % numChannels), maxBlockSize);
 }
 
 SignalChain::~SignalChain() = default;
@@ -153,7 +163,12 @@ void SignalChain::process(const float* const* inputs, int numInputs, float* cons
     for (int i = 0; i < numInputs; ++i)
     {
         float* staging = inputStaging.channelSamples(i % numChannels);
-        std::memcpy(staging, inputs[i], sizeof(float) * (size_t) length);
+        const float* in = inputs[i];
+        for (int k = 0; k < length; ++k)
+        {
+            const float x = in[k];
+            staging[k] = std::isfinite(x) ? std::clamp(x, -maxInputMagnitude, maxInputMagnitude) : 0.0f;
+        }
         rawInputs.setInputPointer(i, staging);
     }
     const int produced = std::min((int) outputs.width, numOutputs);

@@ -36,6 +36,8 @@ public:
 
     // One block of at most getMaxBlockSize() samples. The inputs are copied
     // before anything is written, so inputs and outputs may share memory.
+    // Non-finite input samples enter as silence and absurd magnitudes are
+    // limited, so a burst of garbage cannot stay in the convolution's spectra.
     void process(const float* const* inputs, int numInputs, float* const* outputs, int numOutputs,
                  int length, uint32_t position);
 
@@ -54,7 +56,8 @@ private:
 
     const int numChannels;
     const int maxBlockSize;
-    tovdsp::Buffer inputStaging; // numChannels x maxBlockSize
+    tovdsp::Buffer inputStaging;  // numChannels x maxBlockSize
+    tovdsp::Buffer outputParking; // the output nodes' memory until the host lends its own
     tovdsp::TovDSPArray rawInputs;
     tovdsp::TovDSPArray convolutionInput;
     ChannelChain channels[2];
