@@ -117,6 +117,13 @@ TEST(ResourceLookup, FindsEveryImpulseResponseNameAndNothingElse)
     }
     EXPECT_EQ(findPicture("").first, nullptr);
     EXPECT_EQ(findPicture("Motown U87 Off Axis").second, 0);
+    EXPECT_NE(findPicture("1960 121 On Axis Close").first, nullptr);
+    EXPECT_NE(findPicture("Motown U87 Off Axis Far").first, nullptr);
+    EXPECT_NE(findPicture("Top Boost").first, nullptr) << "cabinet photographs are keyed by cabinet name";
+    // Cabinets of one overlay set share their placement pictures; a cabinet of its own does not.
+    ASSERT_NE(findPicture("Chordal 57 On Axis Mid").first, nullptr);
+    EXPECT_EQ(findPicture("Chordal 57 On Axis Mid").first, findPicture("Damien 57 On Axis Mid").first);
+    EXPECT_NE(findPicture("Dazed 57 On Axis Mid").first, findPicture("Damien 57 On Axis Mid").first);
 
     std::set<const void*> files;
     for (const auto& c : cabinets())
