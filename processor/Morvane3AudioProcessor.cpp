@@ -13,6 +13,7 @@
 #include "processor/DeleterLifetime.h"
 
 #include "dsp/Settings.h"
+#include "dsp/TovDSPArray.h"
 
 #include <cmath>
 
@@ -272,6 +273,9 @@ void Morvane3AudioProcessor::loadImpulseResponse(int channel, const juce::String
     {
         const juce::ScopedLock lock(getCallbackLock());
         chain->graph.switchConvolution(channel, convolution);
+        // Our reference goes while the audio thread is held off: releasing it
+        // writes counts that the audio thread reads while preparing.
+        convolution = tovdsp::TovDSPArray();
     }
     loadedIRNames[channel] = irName;
     flushDeferredDeletions();

@@ -175,6 +175,10 @@ void SignalChain::process(const float* const* inputs, int numInputs, float* cons
     for (int i = 0; i < produced; ++i)
         outputs.setOutputBuffer(i, outputChannels[i], length);
     outputs.process(length, (int) position);
+    // Back to parked memory: the nodes read their last sample when the next
+    // block lends them memory, and the host may have freed this block's by then.
+    for (int i = 0; i < produced; ++i)
+        outputs.setOutputBuffer(i, outputParking.channelSamples(i % numChannels), 1);
     for (int i = produced; i < numOutputs; ++i)
         std::memset(outputChannels[i], 0, sizeof(float) * (size_t) length);
 }

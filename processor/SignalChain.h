@@ -57,7 +57,7 @@ private:
     const int numChannels;
     const int maxBlockSize;
     tovdsp::Buffer inputStaging;  // numChannels x maxBlockSize
-    tovdsp::Buffer outputParking; // the output nodes' memory until the host lends its own
+    tovdsp::Buffer outputParking; // the output nodes' memory whenever the host's is not lent
     tovdsp::TovDSPArray rawInputs;
     tovdsp::TovDSPArray convolutionInput;
     ChannelChain channels[2];
