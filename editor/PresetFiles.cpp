@@ -133,9 +133,18 @@ bool loadPreset(Morvane3AudioProcessorEditor& editor, const juce::File& file)
 {
     if (!file.existsAsFile())
         return false;
+    // The framework's parser reads past the end of text that is not valid
+    // UTF-8 (a lead byte promising more bytes than the file has), so such a
+    // file is rejected before it gets there: it is no preset.
+    juce::MemoryBlock bytes;
+    if (!file.loadFileAsData(bytes))
+        return false;
+    const auto* text = static_cast<const char*>(bytes.getData());
+    if (!juce::CharPointer_UTF8::isValidString(text, (int) bytes.getSize()))
+        return false;
     // The parser recovers from some errors (a truncated file yields its first
     // attributes); any reported error rejects the whole file.
-    juce::XmlDocument document(file);
+    juce::XmlDocument document(juce::String::fromUTF8(text, (int) bytes.getSize()));
     const auto element = document.getDocumentElement();
     if (element == nullptr || document.getLastParseError().isNotEmpty() || !element->hasTagName(settingsTag))
         return false;

@@ -5,6 +5,9 @@
 if(TARGET Morvane3)
   file(GLOB hardening_support CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/support/*.cpp)
   file(GLOB hardening_single CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp)
+  if(NOT MORVANE3_WITH_EDITOR)
+    list(FILTER hardening_single EXCLUDE REGEX "/Editor[^/]*\\.cpp$")
+  endif()
   file(GLOB hardening_threads CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/threads/*.cpp)
 
   # Soak length in seconds of audio for the default run; the environment
