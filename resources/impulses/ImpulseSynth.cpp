@@ -211,11 +211,15 @@ Voice makeVoice(int index)
     if (v.cab->construction != Construction::openBack)
     {
         const double dims[] = {v.cab->width, v.cab->height, v.cab->depth};
+        // Bass cabinets are lined with absorbent, which damps their standing
+        // waves; guitar boxes are usually bare wood inside.
+        const bool bass = v.cab->construction == Construction::sealedBass || v.cab->construction == Construction::portedBass;
+        const double lining = bass ? 0.5 : 1.0;
         const int modes = 2 + static_cast<int>(cabRng.uniform() * 3);
         for (int i = 0; i < modes; ++i)
         {
             const double f = speedOfSound / (2 * dims[i % 3]) * (i >= 3 ? 2 : 1);
-            const double level = 0.3 + 0.3 * cabRng.uniform();
+            const double level = (0.3 + 0.3 * cabRng.uniform()) * lining;
             const double q = 5 + 4 * cabRng.uniform();
             v.cabinetPeaks.push_back(jitter({f, level, q}));
             v.cabinetPeaks.push_back(jitter({f * 1.07, -level, q}));
@@ -576,7 +580,10 @@ Response Synthesiser::synthesise(int index)
         const double f = std::max(k, 1) * binHz;
         const double shelf = f <= 600 ? 0 : f >= 2500 ? 1 : 0.5 - 0.5 * std::cos(pi * std::log(f / 600) / std::log(2500.0 / 600));
         const double trapped = 10 * std::log10(butterHighPass(f / room.bassTrapHz, 1) * 0.9 + 0.1); // bass traps
-        const double diffuseDb = w.common[static_cast<size_t>(k)] + powerResponse[static_cast<size_t>(k)] + trapped
+        // The room hears the radiated power, so it gets the baffle step too, but
+        // 3 dB less of it: below the step the box fills twice the solid angle.
+        const double powerStep = -(baffleStepDb - 3.0) * (1 - butterHighPass(f / (115.0 / v.cab->width), 1));
+        const double diffuseDb = w.common[static_cast<size_t>(k)] + powerResponse[static_cast<size_t>(k)] + trapped + powerStep
                                  - shelf * (v.tailShelfDb + 2 * v.mic->gradient);
         noise[static_cast<size_t>(k)] *= std::pow(10.0, std::max(diffuseDb, -100.0) / 20);
     }

@@ -32,6 +32,10 @@ const char* const microphones[] = {"121", "409", "421", "545", "57", "i5", "Refe
 const char* const positions[] = {"On Axis", "Off Axis"};
 const char* const distances[] = {"Close", "Mid", "Far"};
 const double gradients[] = {1.0, 0.63, 0.5, 0.5, 0.5, 0.56, 0.0, 0.5}; // 0 = omni, 1 = figure-8
+// The microphones' own far-field low cut as a 2nd-order high-pass, at the
+// mildest corner their datasheets give (0 = none): corner Hz and Q.
+const double lowCutHz[] = {20, 60, 40, 80, 90, 40, 0, 20};
+const double lowCutQ[] = {0.71, 0.71, 0.71, 0.71, 0.5, 0.71, 0.71, 0.71};
 
 bool isBass(int cabinet) { return cabinet >= 18; }
 
@@ -75,6 +79,23 @@ double bandMean(const std::vector<double>& p, double lo, double hi)
     return sum / std::max(n, 1);
 }
 double bandDb(const std::vector<double>& p, double lo, double hi) { return 10 * std::log10(bandMean(p, lo, hi) + 1e-300); }
+
+// Mean power of a microphone's own low cut over 40-80 Hz on the analysis bins, in dB.
+double lowCutLossDb(int microphone)
+{
+    if (lowCutHz[microphone] <= 0)
+        return 0;
+    const double binHz = static_cast<double>(rate) / fftSize;
+    const double q2 = lowCutQ[microphone] * lowCutQ[microphone];
+    double sum = 0;
+    int n = 0;
+    for (int k = static_cast<int>(std::ceil(40 / binHz)); k * binHz <= 80; ++k, ++n)
+    {
+        const double x2 = (k * binHz / lowCutHz[microphone]) * (k * binHz / lowCutHz[microphone]);
+        sum += x2 * x2 / ((1 - x2) * (1 - x2) + x2 / q2);
+    }
+    return 10 * std::log10(sum / n);
+}
 
 // Second-order Butterworth high-pass at 500 Hz by the bilinear transform with prewarping.
 std::vector<double> highPass500(const std::vector<double>& x)
@@ -283,16 +304,20 @@ TEST_F(ImpulseResponseCatalogue, SpectraStayWithinTheBandLimitsOfGuitarAndBassCa
         const double presence = bandDb(ir.power, 4000, 8000) - mids;
         const double air = bandDb(ir.power, 8000, 16000) - mids;
         const double top = bandDb(ir.power, 16000, 20000) - mids;
+        // Close and mid, the proximity effect makes up for a microphone's own
+        // low cut; at the far distance nothing does, so the lower bound of the
+        // 40-80 Hz band moves down by what that low cut takes off the band.
+        const double lowCut = ir.distance == 2 ? lowCutLossDb(ir.microphone) : 0.0;
         if (isBass(ir.cabinet))
         {
-            if (lows < -6 || lows > 10)
+            if (lows < -6 + lowCut || lows > 10)
                 f.add(ir, fmt("40-80 Hz at %+.1f dB", lows));
             if (air > -25)
                 f.add(ir, fmt("8-16 kHz at %+.1f dB", air));
             continue;
         }
         const bool figureEightClose = gradients[ir.microphone] == 1.0 && ir.distance == 0;
-        if (lows < -25 || lows > (figureEightClose ? 13 : 3))
+        if (lows < -25 + lowCut || lows > (figureEightClose ? 13 : 3))
             f.add(ir, fmt("40-80 Hz at %+.1f dB", lows));
         if (ir.position == 0 ? (presence < -12 || presence > 4) : (presence < -25 || presence > -3))
             f.add(ir, fmt("4-8 kHz at %+.1f dB", presence));
@@ -349,14 +374,18 @@ TEST_F(ImpulseResponseCatalogue, RoomGrowsWithDistanceAndProximityBassFades)
         ratio[i] = 10 * std::log10(direct / std::max(rest, 1e-30));
         if (ratio[i] < limits[ir.distance][0] || ratio[i] > limits[ir.distance][1])
             f.add(ir, fmt("direct-to-reverberant %.1f dB", ratio[i]));
-        if (ir.distance < 2)
+        if (ir.distance < 2 && ratio[i] - ratio[i + 1] < 6)
+            f.add(ir, fmt("direct-to-reverberant falls only %.1f dB to the next distance", ratio[i] - ratio[i + 1]));
+        // The proximity bass is compared between close and far. At mid the
+        // rise left over at 17 cm is a few dB, about what the other cones of
+        // the cabinet (in phase in the lows) and, at 1 m, the floor bounce and
+        // the bassier diffuse field add back, so mid may land on either side.
+        if (ir.distance == 0 && gradients[ir.microphone] > 0)
         {
-            if (ratio[i] - ratio[i + 1] < 6)
-                f.add(ir, fmt("direct-to-reverberant falls only %.1f dB to the next distance", ratio[i] - ratio[i + 1]));
-            const double here = bandDb(ir.power, 40, 160) - bandDb(ir.power, 500, 2000);
-            const double further = bandDb(all()[i + 1].power, 40, 160) - bandDb(all()[i + 1].power, 500, 2000);
-            if (gradients[ir.microphone] > 0 && here <= further)
-                f.add(ir, fmt("40-160 Hz at %+.1f dB does not fall with distance (%+.1f dB next)", here, further));
+            const double close = bandDb(ir.power, 40, 160) - bandDb(ir.power, 500, 2000);
+            const double far = bandDb(all()[i + 2].power, 40, 160) - bandDb(all()[i + 2].power, 500, 2000);
+            if (close <= far)
+                f.add(ir, fmt("40-160 Hz at %+.1f dB close does not fall by far (%+.1f dB)", close, far));
         }
     }
     EXPECT_TRUE(f.lines.empty()) << f.report();
