@@ -21,6 +21,34 @@ public:
 extern Deleter defaultDeleter;
 extern Deleter* currentDeleter; // every deletion of a library object goes through it
 
+// The reference count of a shared object. The thread that builds a graph and
+// the one that evaluates it both touch counts: the audio thread reads a group's
+// counts while preparing it, while the message thread completes deferred
+// deletions that release references. A relaxed atomic keeps those accesses
+// free of data races at the cost of nothing the audio thread would notice;
+// the values are exactly those of a plain count.
+class RefCount
+{
+public:
+    RefCount(int initial = 1) : value(initial) {}
+    RefCount(const RefCount&) = delete;
+    RefCount& operator=(const RefCount&) = delete;
+
+    operator int() const { return value.load(std::memory_order_relaxed); }
+    RefCount& operator=(int v)
+    {
+        value.store(v, std::memory_order_relaxed);
+        return *this;
+    }
+    int operator++() { return value.fetch_add(1, std::memory_order_relaxed) + 1; }
+    // Release ordering so the thread that sees zero also sees every write made
+    // through the other references before they went.
+    int operator--() { return value.fetch_sub(1, std::memory_order_acq_rel) - 1; }
+
+private:
+    std::atomic<int> value;
+};
+
 class SmartPointer
 {
 public:
@@ -42,7 +70,7 @@ public:
     bool isCounted() const { return (flags & countedFlag) != 0; }
     void clearCounted() { flags = static_cast<unsigned char>(flags & ~countedFlag); }
 
-    int refCount = 1;
+    RefCount refCount { 1 };
     unsigned char flags = countedFlag;
 
     // Link used by a deferring deleter to queue the object without allocating.
