@@ -139,12 +139,12 @@ bool loadPreset(Morvane3AudioProcessorEditor& editor, const juce::File& file)
     juce::MemoryBlock bytes;
     if (!file.loadFileAsData(bytes))
         return false;
-    const auto* text = static_cast<const char*>(bytes.getData());
-    if (!juce::CharPointer_UTF8::isValidString(text, (int) bytes.getSize()))
+    const auto* utf8 = static_cast<const char*>(bytes.getData());
+    if (!juce::CharPointer_UTF8::isValidString(utf8, (int) bytes.getSize()))
         return false;
     // The parser recovers from some errors (a truncated file yields its first
     // attributes); any reported error rejects the whole file.
-    juce::XmlDocument document(juce::String::fromUTF8(text, (int) bytes.getSize()));
+    juce::XmlDocument document(juce::String::fromUTF8(utf8, (int) bytes.getSize()));
     const auto element = document.getDocumentElement();
     if (element == nullptr || document.getLastParseError().isNotEmpty() || !element->hasTagName(settingsTag))
         return false;

@@ -11,10 +11,14 @@
 
 namespace fuzzing
 {
+// Lives as long as the process, like the targets' processors; a global keeps
+// it reachable for the leak checker.
+inline juce::ScopedJuceInitialiser_GUI* runtime = nullptr;
+
 inline void ensureJuceRuntime()
 {
-    static auto* runtime = new juce::ScopedJuceInitialiser_GUI(); // lives as long as the process
-    (void) runtime;
+    if (runtime == nullptr)
+        runtime = new juce::ScopedJuceInitialiser_GUI();
 }
 
 // Reports a broken promise and aborts, so libFuzzer saves the input.

@@ -15,12 +15,15 @@ if(TARGET Morvane3)
   set(MORVANE3_SOAK_TIMEOUT 1500 CACHE STRING "ctest timeout of the soak test, seconds")
 
   foreach(program hardening hardening_threads)
+    # The threaded tests measure waits and wall time: they run alone.
     if(program STREQUAL "hardening")
       set(sources ${hardening_single})
       set(label hardening)
+      set(serial FALSE)
     else()
       set(sources ${hardening_threads})
       set(label "hardening;threads")
+      set(serial TRUE)
     endif()
     if(NOT sources)
       continue()
@@ -37,6 +40,6 @@ if(TARGET Morvane3)
     gtest_discover_tests(${program}_tests
       WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
       DISCOVERY_TIMEOUT 120
-      PROPERTIES LABELS "${label}" TIMEOUT ${MORVANE3_SOAK_TIMEOUT})
+      PROPERTIES LABELS "${label}" TIMEOUT ${MORVANE3_SOAK_TIMEOUT} RUN_SERIAL ${serial})
   endforeach()
 endif()

@@ -18,11 +18,18 @@
 
 namespace hardening
 {
+namespace
+{
+// Never shut down: the framework's timer thread comes and goes with the first
+// processor, after this, and would be torn down before a shutdown at exit.
+// A global keeps the runtime reachable for the leak checker.
+juce::ScopedJuceInitialiser_GUI* runtime = nullptr;
+} // namespace
+
 void ensureJuceRuntime()
 {
-    // Never destroyed: processors may outlive any one test.
-    static auto* runtime = new juce::ScopedJuceInitialiser_GUI();
-    (void) runtime;
+    if (runtime == nullptr)
+        runtime = new juce::ScopedJuceInitialiser_GUI();
 }
 
 Channels noise(int channels, int length, uint32_t seed, float amplitude)
