@@ -1,5 +1,6 @@
 #include "catalogue/ImpulseResponseDecoder.h"
 
+#include <cstring>
 #include <memory>
 
 namespace morvane3
@@ -14,12 +15,41 @@ bool isConvertedRate(double rate)
 // Far beyond any catalogue file; keeps a corrupt header from asking for gigabytes.
 constexpr juce::int64 maximumLength = 1 << 22;
 constexpr juce::int64 minimumHeaderBytes = 44;
+
+juce::uint32 readLittleEndian32(const unsigned char* p)
+{
+    return (juce::uint32) p[0] | ((juce::uint32) p[1] << 8) | ((juce::uint32) p[2] << 16) | ((juce::uint32) p[3] << 24);
+}
+
+// The framework's reader trusts the counts inside a RIFF file (a cue chunk
+// declaring millions of points makes it allocate gigabytes), so only files
+// whose chunks all lie inside the bytes, with cue counts their chunk can hold,
+// reach it. Every catalogue file passes.
+bool chunksFitTheFile(const void* data, int size)
+{
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    if (size < 12 || std::memcmp(bytes, "RIFF", 4) != 0 || std::memcmp(bytes + 8, "WAVE", 4) != 0)
+        return false;
+    juce::int64 offset = 12;
+    while (offset + 8 <= size)
+    {
+        const auto* chunk = bytes + offset;
+        const juce::int64 length = readLittleEndian32(chunk + 4);
+        if (offset + 8 + length > size)
+            return false;
+        if (std::memcmp(chunk, "cue ", 4) == 0
+            && (length < 4 || 4 + 24 * (juce::int64) readLittleEndian32(chunk + 8) > length))
+            return false;
+        offset += 8 + length + (length & 1);
+    }
+    return true;
+}
 } // namespace
 
 tovdsp::Buffer ImpulseResponseDecoder::decode(const void* data, int size, double workingSampleRate)
 {
     currentBuffer = tovdsp::Buffer();
-    if (data == nullptr || size <= 0)
+    if (data == nullptr || size <= 0 || ! chunksFitTheFile(data, size))
         return currentBuffer;
 
     // The reader owns the stream, which reads the caller's bytes without copying them.
