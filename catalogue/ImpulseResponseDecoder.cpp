@@ -55,7 +55,9 @@ tovdsp::Buffer ImpulseResponseDecoder::decode(const void* data, int size, double
     // The reader owns the stream, which reads the caller's bytes without copying them.
     auto* stream = new juce::MemoryInputStream(data, static_cast<size_t>(size), false);
     std::unique_ptr<juce::AudioFormatReader> reader(wavFormat.createReaderFor(stream, true));
-    if (reader == nullptr || reader->numChannels < 1 || reader->lengthInSamples <= 0
+    // The reader copies whole frames through a small buffer: a header claiming
+    // thousands of channels makes it write past that buffer.
+    if (reader == nullptr || reader->numChannels < 1 || reader->numChannels > 8 || reader->lengthInSamples <= 0
         || reader->lengthInSamples > maximumLength)
         return currentBuffer;
     // A file cut short would otherwise read as silence padded to its declared

@@ -61,6 +61,12 @@ TEST(DecoderInput, ChunksThatPromiseMoreThanTheFileHoldsDecodeToNothing)
     const auto longChunk = wave(64, list);
     EXPECT_EQ(decoder.decode(longChunk.data(), (int) longChunk.size(), 48000.0).length, 0);
 
+    // A format chunk claiming 57089 channels (the fuzzer's second find).
+    auto manyChannels = wave(64);
+    manyChannels[22] = '\x01';
+    manyChannels[23] = '\xdf';
+    EXPECT_EQ(decoder.decode(manyChannels.data(), (int) manyChannels.size(), 44100.0).length, 0);
+
     // A data chunk declaring more samples than there are.
     const auto shortData = wave(64, {}, 3u * 100000u);
     EXPECT_EQ(decoder.decode(shortData.data(), (int) shortData.size(), 44100.0).length, 0);
