@@ -130,7 +130,18 @@ bool restoreFromStateChunk(Morvane3AudioProcessor& processor, const void* data, 
     // Stop at an embedded zero byte: the text ends there.
     const auto* end = static_cast<const char*>(std::memchr(bytes + 8, 0, textBytes));
     const auto usable = end != nullptr ? (size_t) (end - (bytes + 8)) : textBytes;
-    const auto element = juce::parseXML(juce::String::fromUTF8(bytes + 8, (int) usable));
+    // The framework's XML parser reads past the end of text that is not valid
+    // UTF-8, and can loop for ever on processing instructions inside an
+    // element: a chunk with either is no settings document.
+    if (! juce::CharPointer_UTF8::isValidString(bytes + 8, (int) usable))
+        return false;
+    const auto text = juce::String::fromUTF8(bytes + 8, (int) usable);
+    int root = text.indexOfChar('<');
+    while (root >= 0 && (text[root + 1] == '?' || text[root + 1] == '!'))
+        root = text.indexOfChar(root + 1, '<');
+    if (root >= 0 && text.indexOf(root, "<?") >= 0)
+        return false;
+    const auto element = juce::parseXML(text);
     if (element == nullptr)
         return false;
     return restoreFromSettingsElement(processor, *element);
