@@ -86,7 +86,10 @@ TEST_F(HostOrderTest, PreparingAgainSoundsLikePreparingOnceAndKeepsNoOldGraph)
     twice.prepareToPlay(96000.0, 1024);
     if (heapAfterSecond >= 0)
     {
-        EXPECT_LT(hardening::liveHeapBytes() - heapAfterSecond, 256 * 1024);
+        // One kept graph at these rates holds several megabytes of spectra;
+        // the margin leaves room for the framework's own threads allocating
+        // meanwhile on a loaded machine.
+        EXPECT_LT(hardening::liveHeapBytes() - heapAfterSecond, 1024 * 1024);
     }
 
     tovdsp::seedStartPhaseGenerator(77);
