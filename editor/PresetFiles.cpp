@@ -133,28 +133,13 @@ bool loadPreset(Morvane3AudioProcessorEditor& editor, const juce::File& file)
 {
     if (!file.existsAsFile())
         return false;
-    // The framework's parser reads past the end of text that is not valid
-    // UTF-8 (a lead byte promising more bytes than the file has), so such a
-    // file is rejected before it gets there: it is no preset.
     juce::MemoryBlock bytes;
     if (!file.loadFileAsData(bytes))
         return false;
-    const auto* utf8 = static_cast<const char*>(bytes.getData());
-    if (!juce::CharPointer_UTF8::isValidString(utf8, (int) bytes.getSize()))
-        return false;
-    // The same parser can loop for ever on processing instructions inside an
-    // element; a preset has none after its declaration.
-    const auto content = juce::String::fromUTF8(utf8, (int) bytes.getSize());
-    int root = content.indexOfChar('<');
-    while (root >= 0 && (content[root + 1] == '?' || content[root + 1] == '!'))
-        root = content.indexOfChar(root + 1, '<');
-    if (root >= 0 && content.indexOf(root, "<?") >= 0)
-        return false;
-    // The parser recovers from some errors (a truncated file yields its first
-    // attributes); any reported error rejects the whole file.
-    juce::XmlDocument document(content);
-    const auto element = document.getDocumentElement();
-    if (element == nullptr || document.getLastParseError().isNotEmpty() || !element->hasTagName(settingsTag))
+    // Text the parser could only partly read (a truncated file yields its
+    // first attributes) rejects the whole file.
+    const auto element = morvane3::parseSettingsText(static_cast<const char*>(bytes.getData()), bytes.getSize(), true);
+    if (element == nullptr || !element->hasTagName(settingsTag))
         return false;
 
     for (const int index : presetApplyOrder())

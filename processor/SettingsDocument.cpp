@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace morvane3
 {
@@ -130,20 +131,27 @@ bool restoreFromStateChunk(Morvane3AudioProcessor& processor, const void* data, 
     // Stop at an embedded zero byte: the text ends there.
     const auto* end = static_cast<const char*>(std::memchr(bytes + 8, 0, textBytes));
     const auto usable = end != nullptr ? (size_t) (end - (bytes + 8)) : textBytes;
-    // The framework's XML parser reads past the end of text that is not valid
-    // UTF-8, and can loop for ever on processing instructions inside an
-    // element: a chunk with either is no settings document.
-    if (! juce::CharPointer_UTF8::isValidString(bytes + 8, (int) usable))
+    const auto element = parseSettingsText(bytes + 8, usable, false);
+    if (element == nullptr)
         return false;
-    const auto text = juce::String::fromUTF8(bytes + 8, (int) usable);
+    return restoreFromSettingsElement(processor, *element);
+}
+
+std::unique_ptr<juce::XmlElement> parseSettingsText(const char* utf8, size_t bytes, bool rejectRecoveredErrors)
+{
+    if (utf8 == nullptr || bytes > (size_t) std::numeric_limits<int>::max()
+        || ! juce::CharPointer_UTF8::isValidString(utf8, (int) bytes))
+        return nullptr;
+    const auto text = juce::String::fromUTF8(utf8, (int) bytes);
     int root = text.indexOfChar('<');
     while (root >= 0 && (text[root + 1] == '?' || text[root + 1] == '!'))
         root = text.indexOfChar(root + 1, '<');
     if (root >= 0 && text.indexOf(root, "<?") >= 0)
-        return false;
-    const auto element = juce::parseXML(text);
-    if (element == nullptr)
-        return false;
-    return restoreFromSettingsElement(processor, *element);
+        return nullptr;
+    juce::XmlDocument document(text);
+    auto element = document.getDocumentElement();
+    if (rejectRecoveredErrors && document.getLastParseError().isNotEmpty())
+        return nullptr;
+    return element;
 }
 } // namespace morvane3

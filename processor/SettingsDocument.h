@@ -24,5 +24,13 @@ juce::MemoryBlock makeStateChunk(const Morvane3AudioProcessor& processor);
 bool restoreFromStateChunk(Morvane3AudioProcessor& processor, const void* data, int size);
 
 // Applies a parsed settings element (tag checked without regard to case).
+// Parses a settings document from UTF-8 text, or nullptr when the text is no
+// document. The framework's XML parser reads past the end of text that is not
+// valid UTF-8 and can loop for ever on processing instructions inside an
+// element, so such text is refused before it reaches the parser. When
+// `rejectRecoveredErrors` is set, text the parser could only partly read (a
+// truncated file yields its first attributes) is refused as well.
+std::unique_ptr<juce::XmlElement> parseSettingsText(const char* utf8, size_t bytes, bool rejectRecoveredErrors);
+
 bool restoreFromSettingsElement(Morvane3AudioProcessor& processor, const juce::XmlElement& element);
 } // namespace morvane3
