@@ -21,10 +21,22 @@ juce::uint32 readLittleEndian32(const unsigned char* p)
     return (juce::uint32) p[0] | ((juce::uint32) p[1] << 8) | ((juce::uint32) p[2] << 16) | ((juce::uint32) p[3] << 24);
 }
 
-// The framework's reader trusts the counts inside a RIFF file (a cue chunk
-// declaring millions of points makes it allocate gigabytes), so only files
-// whose chunks all lie inside the bytes, with cue counts their chunk can hold,
-// reach it. Every catalogue file passes.
+// The framework's reader trusts what a RIFF file says about itself: a cue
+// chunk declaring millions of points makes it allocate gigabytes, and the
+// metadata chunks it turns into text (iXML, bext, LIST...) are read past
+// their end when they are not valid UTF-8. A catalogue file holds nothing but
+// its format, its samples and our own trailing chunk, so only files whose
+// chunks all lie inside the bytes and are of the kinds the reader merely
+// skips or needs reach it. Every catalogue file passes.
+bool isPlainSampleChunk(const unsigned char* id)
+{
+    static const char* const kinds[] = { "fmt ", "data", "fact", "AFAn", "JUNK", "PAD " };
+    for (const char* kind : kinds)
+        if (std::memcmp(id, kind, 4) == 0)
+            return true;
+    return false;
+}
+
 bool chunksFitTheFile(const void* data, int size)
 {
     const auto* bytes = static_cast<const unsigned char*>(data);
@@ -35,10 +47,7 @@ bool chunksFitTheFile(const void* data, int size)
     {
         const auto* chunk = bytes + offset;
         const juce::int64 length = readLittleEndian32(chunk + 4);
-        if (offset + 8 + length > size)
-            return false;
-        if (std::memcmp(chunk, "cue ", 4) == 0
-            && (length < 4 || 4 + 24 * (juce::int64) readLittleEndian32(chunk + 8) > length))
+        if (offset + 8 + length > size || ! isPlainSampleChunk(chunk))
             return false;
         offset += 8 + length + (length & 1);
     }

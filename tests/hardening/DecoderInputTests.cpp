@@ -70,4 +70,25 @@ TEST(DecoderInput, ChunksThatPromiseMoreThanTheFileHoldsDecodeToNothing)
     // A data chunk declaring more samples than there are.
     const auto shortData = wave(64, {}, 3u * 100000u);
     EXPECT_EQ(decoder.decode(shortData.data(), (int) shortData.size(), 44100.0).length, 0);
+
+    // An iXML chunk whose text is not valid UTF-8 (the fuzzer's third find):
+    // the framework's reader turns it into a string and reads past its end.
+    std::string ixml = "iXML";
+    put32(ixml, 6);
+    ixml += std::string("<\xad\xb6\xb9SI", 6);
+    const auto badText = wave(64, ixml);
+    EXPECT_EQ(decoder.decode(badText.data(), (int) badText.size(), 44100.0).length, 0);
+
+    // The fuzzer's input itself, byte for byte.
+    const unsigned char found[] = { 0x8d, 0x52, 0x49, 0x46, 0x46, 0x24, 0x00, 0x00, 0x28, 0x57, 0x41, 0x56, 0x45, 0x69,
+                                    0x58, 0x4d, 0x4c, 0x10, 0x00, 0x00, 0x00, 0x3c, 0xad, 0xb6, 0xb9, 0x53, 0x49, 0x3e,
+                                    0x49, 0x62, 0x65, 0x78, 0x74, 0x46, 0x67, 0xff, 0xf7, 0x00, 0x2d, 0x00, 0x00, 0x74 };
+    EXPECT_EQ(decoder.decode(found, (int) sizeof(found), 44100.0).length, 0);
+
+    // Our own trailing chunk is welcome.
+    std::string trailing = "AFAn";
+    put32(trailing, 5);
+    trailing += std::string("key=1\0", 6);
+    const auto withTrailer = wave(64, trailing);
+    EXPECT_EQ(decoder.decode(withTrailer.data(), (int) withTrailer.size(), 44100.0).length, 64);
 }
