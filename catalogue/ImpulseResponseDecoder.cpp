@@ -1,4 +1,6 @@
 #include "catalogue/ImpulseResponseDecoder.h"
+#include "catalogue/BandLimitedResampler.h"
+#include "catalogue/SampleRates.h"
 
 #include <cstring>
 #include <memory>
@@ -7,11 +9,6 @@ namespace morvane3
 {
 namespace
 {
-bool isConvertedRate(double rate)
-{
-    return rate == 48000.0 || rate == 88200.0 || rate == 96000.0 || rate == 192000.0;
-}
-
 // Far beyond any catalogue file; keeps a corrupt header from asking for gigabytes.
 constexpr juce::int64 maximumLength = 1 << 22;
 constexpr juce::int64 minimumHeaderBytes = 44;
@@ -81,8 +78,21 @@ tovdsp::Buffer ImpulseResponseDecoder::decode(const void* data, int size, double
         return currentBuffer;
 
     currentBuffer = tovdsp::bufferFromSamples(length, samples.getReadPointer(0));
-    if (isConvertedRate(workingSampleRate))
-        currentBuffer = tovdsp::convertBufferRate(currentBuffer, workingSampleRate, catalogueRate);
+    currentBuffer = atRate(currentBuffer, workingSampleRate);
     return currentBuffer;
+}
+
+tovdsp::Buffer ImpulseResponseDecoder::atRate(const tovdsp::Buffer& response, double rate)
+{
+    if (! isPreparedRate(rate) || rate == catalogueRate)
+        return response;
+    // Upwards the catalogue's band fits below the new Nyquist frequency, and
+    // linear interpolation is what the classic rates have always used.
+    if (rate > catalogueRate)
+        return tovdsp::convertBufferRate(response, rate, catalogueRate);
+    // Downwards, interpolation would fold everything above the new Nyquist
+    // frequency back into the band.
+    auto lowered = lowerRateBandLimited(response, rate, catalogueRate);
+    return lowered.length > 0 ? lowered : response;
 }
 } // namespace morvane3

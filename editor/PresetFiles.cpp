@@ -150,7 +150,7 @@ bool loadPreset(Morvane3AudioProcessorEditor& editor, const juce::File& file)
         const float value = (float) text->getDoubleValue();
         if (!std::isfinite(value))
             continue;
-        editor.applyPresetValue(index, value);
+        editor.applyPresetValue(index, clampParameterValue(index, value));
     }
     return true;
 }

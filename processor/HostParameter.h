@@ -29,7 +29,9 @@ public:
 
     int getIndexInTable() const { return index; }
 
-    static constexpr double maxSampleRateValue = 384000.0;
+    // The highest rate the processor prepares responses for, so that every
+    // rate it can report stays within 0..1.
+    static constexpr double maxSampleRateValue = 768000.0;
 
 private:
     Morvane3AudioProcessor& processor;

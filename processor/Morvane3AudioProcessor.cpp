@@ -5,6 +5,7 @@
 #endif
 
 #include "catalogue/ImpulseResponseDecoder.h"
+#include "catalogue/SampleRates.h"
 #include "catalogue/Vocabulary.h"
 #include "processor/HostParameter.h"
 #include "processor/SelectionNames.h"
@@ -27,9 +28,11 @@ struct Morvane3AudioProcessor::Chain
 
 namespace
 {
-bool isSupportedWorkingRate(double rate)
+// The rate the responses are prepared at when the host's own rate is beyond
+// belief: the stored rate, as far as the classic conversions reach.
+double fallbackResponseRate(double storedRate)
 {
-    return rate == 44100.0 || rate == 48000.0 || rate == 88200.0 || rate == 96000.0 || rate == 192000.0;
+    return isClassicConvertedRate(storedRate) ? storedRate : catalogueSampleRate;
 }
 
 constexpr int timerIntervalMs = 25;
@@ -112,23 +115,33 @@ float Morvane3AudioProcessor::getParameterValue(int index) const
     return parameterValues[(size_t) index].load(std::memory_order_relaxed);
 }
 
+// Every value that enters from outside (host, state, preset) passes here:
+// values beyond a row's range are brought into it, and a value that is no
+// number at all (NaN, infinity) is ignored, as if it had never been written.
 void Morvane3AudioProcessor::storeParameterValue(int index, float value)
 {
-    if (! isValidParameterIndex(index))
+    if (! isValidParameterIndex(index) || ! std::isfinite(value))
         return;
     if (index == sampleRateIndex)
-        storedSampleRate.store((double) value, std::memory_order_relaxed);
+        setStoredSampleRate((double) value);
     else
-        parameterValues[(size_t) index].store(value, std::memory_order_relaxed);
+        parameterValues[(size_t) index].store(clampParameterValue(index, value), std::memory_order_relaxed);
+}
+
+void Morvane3AudioProcessor::setStoredSampleRate(double rate)
+{
+    if (std::isfinite(rate))
+        storedSampleRate.store(clampSampleRate(rate), std::memory_order_relaxed);
 }
 
 // Host automation must reach the sound without an editor: continuous, gain and
 // switch rows write their live value at once; a selector only raises a flag
 // (this may be the audio thread) and the timer loads the response.
-void Morvane3AudioProcessor::setParameterValue(int index, float value)
+void Morvane3AudioProcessor::setParameterValue(int index, float written)
 {
-    if (! isValidParameterIndex(index))
+    if (! isValidParameterIndex(index) || ! std::isfinite(written))
         return;
+    const float value = clampParameterValue(index, written);
     storeParameterValue(index, value);
 
     const auto& row = parameterInfo(index);
@@ -154,10 +167,11 @@ void Morvane3AudioProcessor::setParameterValue(int index, float value)
 
 void Morvane3AudioProcessor::setParameterValueNotifyingHost(int index, float value)
 {
-    if (! isValidParameterIndex(index))
+    if (! isValidParameterIndex(index) || ! std::isfinite(value))
         return;
+    // The host hears of the value that is stored, not of the one asked for.
     if (auto* parameter = dynamic_cast<HostParameter*>(getParameters()[index]))
-        parameter->setValueNotifyingHost(parameter->toHostValue(value));
+        parameter->setValueNotifyingHost(parameter->toHostValue(clampParameterValue(index, value)));
 }
 
 const juce::String Morvane3AudioProcessor::getParameterText(int index)
@@ -229,8 +243,11 @@ void Morvane3AudioProcessor::prepareToPlay(double sampleRate, int samplesPerBloc
 {
     const int preparedSize = samplesPerBlock > 0 ? samplesPerBlock : 512;
     tovdsp::setSampleRateAndBlockSize(preparedSize, sampleRate);
-    workingSampleRate.store(isSupportedWorkingRate(sampleRate) ? sampleRate : getStoredSampleRate(),
-                            std::memory_order_relaxed);
+    // At any believable host rate the responses are prepared at that rate.
+    // Beyond it the stored rate stands in, as it always has.
+    const bool hostRateKnown = isPreparedRate(sampleRate);
+    workingSampleRate.store(hostRateKnown ? sampleRate : getStoredSampleRate(), std::memory_order_relaxed);
+    responseSampleRate = hostRateKnown ? sampleRate : fallbackResponseRate(getStoredSampleRate());
 
     const int numChannels = juce::jmax(1, getTotalNumInputChannels());
     auto newChain = std::make_unique<Chain>(numChannels, preparedSize, liveValues);
@@ -263,7 +280,7 @@ void Morvane3AudioProcessor::loadImpulseResponse(int channel, const juce::String
         return;
     }
 
-    const auto ir = decoder->decode(resource.data, resource.size, getWorkingSampleRate());
+    const auto ir = decoder->decode(resource.data, resource.size, responseSampleRate);
     if (ir.length <= 0)
         return;
     // New nodes size their buffers from the library's block size, which another

@@ -68,7 +68,9 @@ public:
 
     // Parameters, by index of morvane3::ParameterIndex. Any thread.
     float getParameterValue(int index) const;               // row 25: working sample rate; 0 for bad index
-    void setParameterValue(int index, float value);         // also writes the live value, flags selector changes
+    // Also writes the live value and flags selector changes. Values beyond a
+    // row's range are clamped into it; NaN and infinities are ignored.
+    void setParameterValue(int index, float value);
     void setParameterValueNotifyingHost(int index, float value);
     // Hides the framework's deprecated index-based text accessors on purpose:
     // the parameter objects serve the hosts.
@@ -98,9 +100,9 @@ public:
     double getStoredSampleRate() const { return storedSampleRate.load(std::memory_order_relaxed); }
 
     // Used by the settings document on the message thread: stores values
-    // without touching live values or selections.
+    // (clamped like host writes) without touching live values or selections.
     void storeParameterValue(int index, float value);
-    void setStoredSampleRate(double rate) { storedSampleRate.store(rate, std::memory_order_relaxed); }
+    void setStoredSampleRate(double rate); // clamped to 8000..768000 Hz; non-finite rates are ignored
 
     // Loads the impulse responses that host automation of selectors asked for.
     // The timer calls it; tests may call it directly. Message thread.
@@ -122,6 +124,7 @@ private:
     std::array<std::atomic<float>, morvane3::numParameters> parameterValues; // row 25 unused
     std::atomic<double> workingSampleRate { 44100.0 };
     std::atomic<double> storedSampleRate { 44100.0 };
+    double responseSampleRate = 44100.0; // the rate responses are decoded at; message thread
     morvane3::LiveValues liveValues;
     morvane3::ChannelSelection selections[2];
     juce::String loadedIRNames[2];

@@ -1,5 +1,6 @@
 #include "processor/ParameterTable.h"
 #include "processor/ParameterScaler.h"
+#include "catalogue/SampleRates.h"
 
 #include <cmath>
 #include <cstdio>
@@ -74,6 +75,22 @@ float defaultParameterValue(int index)
     case K::SampleRate: return row.defaultLive;
     }
     return 0.0f;
+}
+
+double clampSampleRate(double rate)
+{
+    if (rate != rate)
+        return rate;
+    return rate < lowestPreparedRate ? lowestPreparedRate : (rate > highestPreparedRate ? highestPreparedRate : rate);
+}
+
+float clampParameterValue(int index, float value)
+{
+    if (index == sampleRateIndex)
+        return (float) clampSampleRate((double) value);
+    if (value != value)
+        return value;
+    return value < 0.0f ? 0.0f : (value > 1.0f ? 1.0f : value);
 }
 
 int selectorParameterIndex(int channel, SelectorField field)

@@ -82,6 +82,12 @@ const ParameterInfo& parameterInfo(int index);
 // The default parameter value as the host sees it (row 25: 44100).
 float defaultParameterValue(int index);
 
+// A value for row `index` brought into the row's range: 0..1 for every
+// normalised row, 8000..768000 Hz for the sample rate. NaN stays NaN (callers
+// treat it as no value at all); values in range come back bit for bit.
+float clampParameterValue(int index, float value);
+double clampSampleRate(double rate);
+
 // Row index of channel `channel`'s selector `field`; -1 for bad arguments.
 int selectorParameterIndex(int channel, SelectorField field);
 

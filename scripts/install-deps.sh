@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config git
-  juce-modules-source fst-dev lv2-dev libfftw3-dev
+  juce-modules-source fst-dev lv2-dev libfftw3-dev libsamplerate0-dev
   libasound2-dev libjack-jackd2-dev libfreetype-dev libfontconfig1-dev
   libx11-dev libxcomposite-dev libxcursor-dev libxext-dev libxinerama-dev
   libxrandr-dev libxrender-dev libgl-dev libcurl4-openssl-dev libwebkit2gtk-4.0-dev libgtk-3-dev

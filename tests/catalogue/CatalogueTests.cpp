@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <set>
@@ -178,7 +179,10 @@ TEST(ImpulseResponseDecoder, DecodesEveryWorkingRateToItsLength)
     const auto wav = findImpulseResponse("Top Boost Reference Off Axis Far");
     ASSERT_NE(wav.first, nullptr);
     const std::pair<double, int> expected[] = {{44100, 19404}, {48000, 21120}, {88200, 38808},
-                                               {96000, 42240}, {192000, 84480}, {22050, 19404}, {32000, 19404}};
+                                               {96000, 42240}, {192000, 84480}, {176400, 77616}, {22050, 9702},
+                                               {32000, 14080}, {8000, 3520}, {768000, 337920},
+                                               // beyond the rates worked at: left at 44100 Hz
+                                               {7999, 19404}, {1.0e6, 19404}, {0.0, 19404}};
     for (const auto& [rate, length] : expected)
     {
         const tovdsp::Buffer b = decoder.decode(wav.first, wav.second, rate);
@@ -255,3 +259,91 @@ TEST(ImpulseResponseDecoder, ReturnsAnEmptyBufferForMissingOrUnreadableBytes)
     EXPECT_EQ(decoder.decode(good.first, 30, 44100).channelCount, 0);
 }
 } // namespace
+
+namespace
+{
+// Power of a response at `frequency` Hz, as a spectral density (divided by
+// the rate), so responses sampled at different rates compare directly.
+double densityAt(const tovdsp::Buffer& response, double rate, double frequency)
+{
+    const double w = 2.0 * std::acos(-1.0) * frequency / rate;
+    const double c = std::cos(w), sn = std::sin(w);
+    double re = 0.0, im = 0.0, pr = 1.0, pi = 0.0; // running e^{-jwn}
+    const float* x = response.channelSamples(0);
+    for (int n = 0; n < response.length; ++n)
+    {
+        re += (double) x[n] * pr;
+        im += (double) x[n] * pi;
+        const double next = pr * c + pi * sn;
+        pi = pi * c - pr * sn;
+        pr = next;
+    }
+    return (re * re + im * im) / (rate * rate);
+}
+
+// Level in dB of the band a third of an octave wide around `centre`.
+double thirdOctaveDb(const tovdsp::Buffer& response, double rate, double centre)
+{
+    constexpr int points = 48;
+    const double low = centre * std::pow(2.0, -1.0 / 6.0), high = centre * std::pow(2.0, 1.0 / 6.0);
+    double sum = 0.0;
+    for (int i = 0; i < points; ++i)
+        sum += densityAt(response, rate, low + (high - low) * (i + 0.5) / points);
+    return 10.0 * std::log10(sum / points);
+}
+} // namespace
+
+TEST(ImpulseResponseDecoder, ResponsesAtOtherRatesKeepTheCatalogueMagnitude)
+{
+    for (const char* name : {"1960 121 On Axis Close", "Motown U87 Off Axis Far"})
+    {
+        const auto wav = findImpulseResponse(name);
+        ASSERT_NE(wav.first, nullptr);
+        ImpulseResponseDecoder decoder;
+        const tovdsp::Buffer original = decoder.decode(wav.first, wav.second, 44100.0);
+        for (const double rate : {176400.0, 32000.0, 22050.0})
+        {
+            ImpulseResponseDecoder other;
+            const tovdsp::Buffer converted = other.decode(wav.first, wav.second, rate);
+            ASSERT_EQ(converted.length, (int) (rate / 44100.0 * 19404.0)) << rate;
+            // Linear interpolation (upwards) weighs the band with its own
+            // triangle kernel, sinc^2 at the catalogue rate; the band-limited
+            // conversion (downwards) is flat.
+            const double top = 0.4 * std::min(rate, 44100.0);
+            for (double centre = 31.25; centre <= top; centre *= std::pow(2.0, 1.0 / 3.0))
+            {
+                double expected = thirdOctaveDb(original, 44100.0, centre);
+                if (rate > 44100.0)
+                {
+                    const double x = std::acos(-1.0) * centre / 44100.0;
+                    expected += 20.0 * std::log10(std::pow(std::sin(x) / x, 2.0));
+                }
+                EXPECT_NEAR(thirdOctaveDb(converted, rate, centre), expected, 1.0) << name << " at " << rate << " Hz, " << centre << " Hz";
+            }
+        }
+    }
+}
+
+TEST(ImpulseResponseDecoder, LoweringTheRateFoldsNothingBack)
+{
+    // 15 kHz at 44100 Hz lies above the Nyquist frequency of 22050 Hz; taken
+    // without a band limit it would reappear at 7050 Hz at nearly full level.
+    std::vector<float> tone(19404);
+    for (size_t n = 0; n < tone.size(); ++n)
+        tone[n] = (float) std::sin(2.0 * std::acos(-1.0) * 15000.0 * (double) n / 44100.0);
+    const auto lowered = ImpulseResponseDecoder::atRate(tovdsp::bufferFromSamples((int) tone.size(), tone.data()), 22050.0);
+    ASSERT_EQ(lowered.length, 9702);
+    double power = 0.0;
+    for (int n = 1000; n < lowered.length - 1000; ++n) // away from the edges' transients
+        power += (double) lowered.channelSamples(0)[n] * (double) lowered.channelSamples(0)[n];
+    EXPECT_LT(10.0 * std::log10(power / (lowered.length - 2000) / 0.5), -60.0);
+
+    // A tone inside the new band keeps its level.
+    for (size_t n = 0; n < tone.size(); ++n)
+        tone[n] = (float) std::sin(2.0 * std::acos(-1.0) * 5000.0 * (double) n / 44100.0);
+    const auto kept = ImpulseResponseDecoder::atRate(tovdsp::bufferFromSamples((int) tone.size(), tone.data()), 22050.0);
+    power = 0.0;
+    for (int n = 1000; n < kept.length - 1000; ++n)
+        power += (double) kept.channelSamples(0)[n] * (double) kept.channelSamples(0)[n];
+    EXPECT_NEAR(10.0 * std::log10(power / (kept.length - 2000) / 0.5), 0.0, 0.1);
+}

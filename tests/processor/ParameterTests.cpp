@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+#include <utility>
 #include <set>
 
 using namespace morvane3;
@@ -237,9 +239,25 @@ TEST_F(ParameterTest, SampleRateRowReadsTheWorkingRateAndStoresTheFallback)
     EXPECT_EQ(processor.getParameterValue(sampleRateIndex), 48000.0f);
     EXPECT_EQ(processor.getParameterText(sampleRateIndex), "48000.00");
 
-    processor.prepareToPlay(22050.0, 256); // unsupported: the stored rate is used
+    processor.prepareToPlay(22050.0, 256); // any believable host rate is worked at
+    EXPECT_EQ(processor.getWorkingSampleRate(), 22050.0);
+    EXPECT_EQ(processor.getParameterValue(sampleRateIndex), 22050.0f);
+    EXPECT_EQ(processor.getStoredSampleRate(), 96000.0);
+
+    processor.prepareToPlay(4000.0, 256); // beyond belief: the stored rate is used
     EXPECT_EQ(processor.getWorkingSampleRate(), 96000.0);
     EXPECT_EQ(processor.getParameterValue(sampleRateIndex), 96000.0f);
+
+    // Writes beyond the rates worked at are clamped to them; no number is no write.
+    const std::pair<float, double> writes[] = { { 1.0e30f, 768000.0 }, { -5.0f, 8000.0 }, { 0.5f, 8000.0 },
+                                                { 176400.0f, 176400.0 },
+                                                { std::numeric_limits<float>::quiet_NaN(), 176400.0 },
+                                                { std::numeric_limits<float>::infinity(), 176400.0 } };
+    for (const auto& [written, stored] : writes)
+    {
+        processor.setParameterValue(sampleRateIndex, written);
+        EXPECT_EQ(processor.getStoredSampleRate(), stored) << written;
+    }
 }
 
 TEST_F(ParameterTest, NormalisedFormatsSeeTheSampleRateScaledAndTheSameText)
@@ -257,9 +275,12 @@ TEST_F(ParameterTest, NormalisedFormatsSeeTheSampleRateScaledAndTheSameText)
     EXPECT_EQ(normalised.getCurrentValueAsText(), raw.getCurrentValueAsText());
     EXPECT_FLOAT_EQ(normalised.getDefaultValue() * (float) HostParameter::maxSampleRateValue, 44100.0f);
 
-    normalised.setValue(0.25f);
+    normalised.setValue(0.125f);
     EXPECT_EQ(processor.getStoredSampleRate(), 96000.0);
-    EXPECT_FLOAT_EQ(normalised.getValueForText("192000"), 0.5f);
+    EXPECT_FLOAT_EQ(normalised.getValueForText("192000"), 0.25f);
+    // The highest rate worked at is the top of the normalised range.
+    processor.prepareToPlay(768000.0, 64);
+    EXPECT_EQ(normalised.getValue(), 1.0f);
     EXPECT_EQ(level.getValue(), 0.5f); // only row 25 is scaled
     EXPECT_FLOAT_EQ(level.getValueForText("0.75"), 0.75f);
 }

@@ -182,8 +182,8 @@ TEST_F(StateTest, LetterCaseDeclarationsAndOddNumbers)
     juce::AudioProcessor::copyXmlToBinary(element, chunk);
     processor.setStateInformation(chunk.getData(), (int) chunk.getSize());
 
-    EXPECT_EQ(processor.getParameterValue(c1HPF), 2.0f); // out of range, taken as it is
-    EXPECT_EQ(processor.getLiveValues().channels[0].hpfHz.load(), 220.0f);
+    EXPECT_EQ(processor.getParameterValue(c1HPF), 1.0f); // out of range: clamped
+    EXPECT_EQ(processor.getLiveValues().channels[0].hpfHz.load(), 120.0f);
     EXPECT_EQ(processor.getParameterValue(c1LMF), 0.4f);   // non-finite: absent
     EXPECT_EQ(processor.getParameterValue(c2LMF), 0.4f);
     EXPECT_EQ(processor.getParameterValue(c2HMF), (float) (3500.0 / 9500.0));
