@@ -271,10 +271,9 @@ TEST_F(HostOrderTest, OddPreparationsStillGiveFiniteSound)
         const auto output = hardening::run(processor, hardening::noise(2, 6000, 10), 97);
         EXPECT_TRUE(hardening::allFinite(output)) << o.rate << " Hz, " << o.blockSize;
         EXPECT_GT(hardening::peak(output, 3000), 1.0e-4) << o.rate << " Hz, " << o.blockSize;
-        const double working = processor.getWorkingSampleRate();
-        EXPECT_TRUE(working == 44100.0 || working == 48000.0 || working == 88200.0 || working == 96000.0
-                    || working == 192000.0)
-            << working;
+        // A believable rate is worked at; any other falls back to the stored 44100 Hz.
+        const bool believable = o.rate >= 8000.0 && o.rate <= 768000.0;
+        EXPECT_EQ(processor.getWorkingSampleRate(), believable ? o.rate : 44100.0) << o.rate;
     }
     EXPECT_EQ(deferringDeleterUsers(), 0);
 }

@@ -326,3 +326,212 @@ TEST_F(Vst2Host, CabinetAutomationReloadsTheResponseWithoutAnEditor)
     EXPECT_GT(difference, 0.1 * size);
     Plugin::dispatch(effect, effMainsChanged, 0, 0);
 }
+
+namespace
+{
+// The left output for a unit impulse on the left input, after the fade and
+// the convolutions' start-up, `blocks` blocks of 512 samples long.
+std::vector<float> impulseResponse(AEffect* effect, int blocks)
+{
+    std::vector<std::vector<float>> in(2, std::vector<float>(512, 0.0f)), out(2, std::vector<float>(512, 0.0f));
+    for (int i = 0; i < 80; ++i)
+        process(effect, in, out, 512);
+    std::vector<float> response;
+    for (int b = 0; b < blocks; ++b)
+    {
+        in[0][0] = b == 0 ? 1.0f : 0.0f;
+        process(effect, in, out, 512);
+        response.insert(response.end(), out[0].begin(), out[0].end());
+    }
+    return response;
+}
+
+void start(AEffect* effect, float rate)
+{
+    Plugin::dispatch(effect, effSetSampleRate, 0, 0, nullptr, rate);
+    Plugin::dispatch(effect, effSetBlockSize, 0, 512);
+    Plugin::dispatch(effect, effMainsChanged, 0, 1);
+}
+
+void setChunk(AEffect* effect, const std::string& text)
+{
+    std::vector<char> chunk(8 + text.size() + 1, 0);
+    const int32_t header[2] = { 0x21324356, (int32_t) text.size() };
+    std::memcpy(chunk.data(), header, 8);
+    std::memcpy(chunk.data() + 8, text.data(), text.size());
+    Plugin::dispatch(effect, effSetChunk, 0, (t_fstPtrInt) chunk.size(), chunk.data());
+}
+
+std::string attributeOf(const std::string& chunk, const std::string& name)
+{
+    const auto at = chunk.find(" " + name + "=\"");
+    if (at == std::string::npos)
+        return "absent";
+    const auto from = at + name.size() + 3;
+    return chunk.substr(from, chunk.find('"', from) - from);
+}
+
+double largestDifference(const std::vector<float>& a, const std::vector<float>& b)
+{
+    if (a.size() != b.size())
+        return INFINITY;
+    double d = 0.0;
+    for (size_t i = 0; i < a.size(); ++i)
+        d = std::max(d, std::fabs((double) a[i] - (double) b[i]));
+    return d;
+}
+
+double largest(const std::vector<float>& x)
+{
+    double p = 0.0;
+    for (float v : x)
+        p = std::isfinite(v) ? std::max(p, std::fabs((double) v)) : (double) INFINITY;
+    return p;
+}
+
+// Every attribute with a value far outside its range (or just outside it),
+// and the value it stands for once clamped.
+struct Wild
+{
+    const char* name;
+    const char* text;
+    const char* clamped;
+};
+const Wild wildValues[] = {
+    { "outputLevel", "1e30", "1" },     { "c1Cabinet", "1e9", "1" },          { "c1Microphone", "-1e9", "0" },
+    { "c1MicPos", "3.4e38", "1" },      { "c1MicDistance", "-7", "0" },       { "c1HPF", "1e30", "1" },
+    { "c1LMF", "-1e30", "0" },          { "c1LMLevel", "5", "1" },            { "c1HMF", "-0.5", "0" },
+    { "c1HMLevel", "1e38", "1" },       { "c1LPF", "-3.4e38", "0" },          { "c1Level", "1e30", "1" },
+    { "c2Cabinet", "-1", "0" },         { "c2Microphone", "2", "1" },         { "c2MicPos", "-1e-30", "0" },
+    { "c2MicDistance", "1e30", "1" },   { "c2HPF", "-1e30", "0" },            { "c2LMF", "1e30", "1" },
+    { "c2LMLevel", "-5", "0" },         { "c2HMF", "3", "1" },                { "c2HMLevel", "-1e38", "0" },
+    { "c2LPF", "1e30", "1" },           { "c2Level", "1.5", "1" },            { "c1Mute", "-3", "0" },
+    { "c2Mute", "-1e30", "0" },         { "c1HPFBypass", "7", "1" },          { "c1LMFBypass", "-7", "0" },
+    { "c1HMFBypass", "1e30", "1" },     { "c1LPFBypass", "-1e30", "0" },      { "c2HPFBypass", "-2", "0" },
+    { "c2LMFBypass", "2", "1" },        { "c2HMFBypass", "-0.0001", "0" },    { "c2LPFBypass", "1.0001", "1" },
+};
+
+std::string settingsText(bool wild)
+{
+    std::string text = "<MORVANESETTINGS";
+    for (const auto& w : wildValues)
+        text += std::string(" ") + w.name + "=\"" + (wild ? w.text : w.clamped) + "\"";
+    return text + (wild ? std::string(" sampleRate=\"1e300\"/>") : std::string(" sampleRate=\"768000\"/>"));
+}
+} // namespace
+
+TEST_F(Vst2Host, ValuesOutOfRangeFromAStateOrTheHostActAsTheirClampedValues)
+{
+    // What the clamped values give, restored from a chunk that holds only them.
+    start(effect, 44100.0f);
+    setChunk(effect, settingsText(false));
+    const auto expected = impulseResponse(effect, 48);
+    ASSERT_GT(largest(expected), 1.0e-3);
+    ASSERT_LT(largest(expected), 10.0);
+
+    auto* restored = plugin().open();
+    ASSERT_NE(restored, nullptr);
+    start(restored, 44100.0f);
+    setChunk(restored, settingsText(true));
+    const auto fromChunk = impulseResponse(restored, 48);
+    EXPECT_LT(largestDifference(fromChunk, expected), 1.0e-5 * largest(expected));
+    void* data = nullptr;
+    const auto size = Plugin::dispatch(restored, effGetChunk, 0, 0, &data);
+    ASSERT_GT(size, 8);
+    const std::string readBack(static_cast<const char*>(data), (size_t) size);
+    for (const auto& w : wildValues)
+        EXPECT_EQ(attributeOf(readBack, w.name), w.clamped) << w.name;
+    Plugin::close(restored);
+
+    // The same values written by a host, parameter by parameter; a write that is
+    // no number at all changes nothing.
+    auto* automated = plugin().open();
+    ASSERT_NE(automated, nullptr);
+    start(automated, 44100.0f);
+    for (int index = 0; index < 34; ++index)
+    {
+        const auto name = Plugin::text(automated, effGetParamName, index);
+        for (const auto& w : wildValues)
+            if (name == w.name)
+            {
+                automated->setParameter(automated, index, std::stof(w.text));
+                automated->setParameter(automated, index, NAN);
+                EXPECT_EQ(automated->getParameter(automated, index), std::stof(w.clamped)) << w.name;
+            }
+    }
+    automated->setParameter(automated, 25, 1.0e30f);
+    EXPECT_EQ(automated->getParameter(automated, 25), 44100.0f); // the rate worked at stays the host's
+    usleep(100000); // selector writes reach the message thread, which finds no response to load
+    const auto fromHost = impulseResponse(automated, 48);
+    EXPECT_LT(largestDifference(fromHost, expected), 1.0e-5 * largest(expected));
+    Plugin::close(automated);
+}
+
+namespace
+{
+// Power of `x` around `centre` Hz over a third of an octave, per hertz of the
+// rate, in dB: responses at different rates compare directly.
+double thirdOctaveDb(const std::vector<float>& x, double rate, double centre)
+{
+    constexpr int points = 24;
+    const double low = centre * std::pow(2.0, -1.0 / 6.0), high = centre * std::pow(2.0, 1.0 / 6.0);
+    double sum = 0.0;
+    for (int i = 0; i < points; ++i)
+    {
+        const double w = 2.0 * M_PI * (low + (high - low) * (i + 0.5) / points) / rate;
+        const double c = std::cos(w), s = std::sin(w);
+        double re = 0.0, im = 0.0, pr = 1.0, pi = 0.0;
+        for (float v : x)
+        {
+            re += (double) v * pr;
+            im += (double) v * pi;
+            const double next = pr * c + pi * s;
+            pi = pi * c - pr * s;
+            pr = next;
+        }
+        sum += (re * re + im * im) / (rate * rate);
+    }
+    return 10.0 * std::log10(sum / points);
+}
+} // namespace
+
+TEST_F(Vst2Host, AtAnUnusualHostRateTheCabinetKeepsItsPitch)
+{
+    // 176400 Hz is four times the catalogue's rate: responses played at the
+    // catalogue's rate there would ring a quarter as long, two octaves up.
+    start(effect, 44100.0f);
+    const auto reference = impulseResponse(effect, 48);
+    auto* fast = plugin().open();
+    ASSERT_NE(fast, nullptr);
+    start(fast, 176400.0f);
+    EXPECT_EQ(fast->getParameter(fast, 25), 176400.0f);
+    const auto atFast = impulseResponse(fast, 4 * 48);
+    Plugin::close(fast);
+    ASSERT_TRUE(std::isfinite(largest(atFast)));
+
+    // Power-weighted mean frequency of the sound, from its third-octave levels.
+    const auto centroid = [](const std::vector<float>& x, double rate) {
+        double weighted = 0.0, total = 0.0;
+        for (double centre = 62.5; centre <= 8000.0; centre *= std::pow(2.0, 1.0 / 3.0))
+        {
+            const double power = std::pow(10.0, thirdOctaveDb(x, rate, centre) / 10.0) * centre; // bands widen with frequency
+            weighted += power * centre;
+            total += power;
+        }
+        return weighted / total;
+    };
+    // Seconds until all but 1/10000 (40 dB) of the energy has arrived.
+    const auto ringing = [](const std::vector<float>& x, double rate) {
+        double total = 0.0;
+        for (float v : x)
+            total += (double) v * (double) v;
+        double arrived = 0.0;
+        for (size_t n = 0; n < x.size(); ++n)
+            if ((arrived += (double) x[n] * (double) x[n]) > total * (1.0 - 1.0e-4))
+                return (double) n / rate;
+        return (double) x.size() / rate;
+    };
+    const double expectedCentroid = centroid(reference, 44100.0), expectedRinging = ringing(reference, 44100.0);
+    EXPECT_NEAR(centroid(atFast, 176400.0), expectedCentroid, 0.1 * expectedCentroid);
+    EXPECT_NEAR(ringing(atFast, 176400.0), expectedRinging, 0.1 * expectedRinging);
+}

@@ -396,9 +396,9 @@ TEST_F(PlugInRender, DemoRendersTenSecondsOfStereoAndTheTail)
 
 TEST_F(PlugInRender, ParameterSettingsKeepTheFallbackRateOfAGivenState)
 {
-    // At 22050 Hz, which the plug-in does not work at, it prepares its responses for
-    // the rate stored in its state. Setting a parameter on top of that state (here to
-    // the value it already has) must not change that rate.
+    // At 4000 Hz, a rate no host really runs at, the plug-in prepares its responses
+    // for the rate stored in its state. Setting a parameter on top of that state (here
+    // to the value it already has) must not change that rate.
     const std::string body = "<MORVANESETTINGS sampleRate=\"96000\"/>";
     std::string chunk = "VC2!";
     for (int shift = 0; shift < 32; shift += 8)
@@ -407,22 +407,29 @@ TEST_F(PlugInRender, ParameterSettingsKeepTheFallbackRateOfAGivenState)
     chunk += '\0';
     writeText(scratch.file("rate.chunk"), chunk);
 
-    auto input = impulseFile(1, 8192);
-    writeFloatWavFile(scratch.file("slow.wav"), input, 22050);
-    auto run = [&](std::vector<std::string> extra, const std::string& out) {
-        extra.insert(extra.end(), {"--quiet", "--state", scratch.file("rate.chunk"), scratch.file("slow.wav"), scratch.file(out)});
+    auto run = [&](double rate, std::vector<std::string> extra, const std::string& out) {
+        writeFloatWavFile(scratch.file("in.wav"), impulseFile(1, 8192), static_cast<std::uint32_t>(rate));
+        extra.insert(extra.end(), {"--quiet", "--state", scratch.file("rate.chunk"), scratch.file("in.wav"), scratch.file(out)});
         const auto r = runTool(extra);
         EXPECT_EQ(r.exitCode, 0) << r.err;
         return readFloatWavFile(scratch.file(out));
     };
-    const auto stateOnly = run({}, "a.wav");
-    const auto withSet = run({"--set", "outputLevel=0.5"}, "b.wav");
-    const auto at44100 = run({"--set", "sampleRate=44100"}, "c.wav");
+    const auto stateOnly = run(4000, {}, "a.wav");
+    const auto withSet = run(4000, {"--set", "outputLevel=0.5"}, "b.wav");
+    const auto at44100 = run(4000, {"--set", "sampleRate=44100"}, "c.wav");
     ASSERT_EQ(stateOnly.channels.size(), 1u);
     ASSERT_EQ(withSet.channels.size(), 1u);
     ASSERT_EQ(at44100.channels.size(), 1u);
     const double peak = peakOf(stateOnly.channels[0]);
     EXPECT_LT(maxDifference(withSet.channels[0], stateOnly.channels[0]), 1e-5 * peak);
-    // And the rate does matter: responses prepared for 44100 Hz sound different.
+    // And the rate does matter there: responses prepared for 44100 Hz sound different.
     EXPECT_GT(maxDifference(at44100.channels[0], stateOnly.channels[0]), 1e-2 * peak);
+
+    // At a rate hosts do run at, the responses follow the host whatever the state stores.
+    const auto hostRate = run(22050, {}, "d.wav");
+    const auto hostRateOther = run(22050, {"--set", "sampleRate=44100"}, "e.wav");
+    ASSERT_EQ(hostRate.channels.size(), 1u);
+    ASSERT_EQ(hostRateOther.channels.size(), 1u);
+    EXPECT_GT(peakOf(hostRate.channels[0]), 1e-3);
+    EXPECT_LT(maxDifference(hostRateOther.channels[0], hostRate.channels[0]), 1e-5 * peakOf(hostRate.channels[0]));
 }
