@@ -153,6 +153,51 @@ TEST_P(SoundTest, InstancesAtOtherRatesDoNotDisturbEachOther)
 
 INSTANTIATE_TEST_SUITE_P(Rates, SoundTest, ::testing::Values(44100.0, 48000.0));
 
+namespace
+{
+// Gain in dB of `x` at `frequency`, relative to `reference` (same length).
+double relativeGainDb(const std::vector<float>& x, const std::vector<float>& reference, double frequency, double rate)
+{
+    const auto magnitude = [&](const std::vector<float>& y) {
+        double re = 0.0, im = 0.0;
+        for (size_t n = 0; n < y.size(); ++n)
+        {
+            re += (double) y[n] * std::cos(2.0 * M_PI * frequency * (double) n / rate);
+            im -= (double) y[n] * std::sin(2.0 * M_PI * frequency * (double) n / rate);
+        }
+        return std::hypot(re, im);
+    };
+    return 20.0 * std::log10(magnitude(x) / magnitude(reference));
+}
+} // namespace
+
+TEST(SoundAtUnusualRates, FiltersKeepTheirCornersInHertz)
+{
+    // At their corners the high-pass (Q 1.4) lifts by 20 log 1.4 = +2.9 dB and
+    // the low-pass (Q 0.7) cuts by 20 log 0.7 = -3.1 dB, whatever the rate.
+    proctest::ensureJuceRuntime();
+    for (const double rate : { 176400.0, 32000.0, 22050.0 })
+    {
+        Morvane3AudioProcessor processor;
+        processor.prepareToPlay(rate, 512);
+        processor.setParameterValue(c2Mute, 1.0f);
+        processor.setParameterValue(c1HPF, 1.0f); // 120 Hz
+        processor.setParameterValue(c1LPF, 0.0f); // 7000 Hz
+        const int length = (int) (0.6 * rate);
+        proctest::run(processor, proctest::silence(2, fadeAndSettle), 512);
+        auto input = proctest::silence(2, length);
+        input[0][0] = 1.0f;
+        const auto filtered = proctest::run(processor, input, 512)[0];
+        processor.setParameterValue(c1HPFBypass, 1.0f);
+        processor.setParameterValue(c1LPFBypass, 1.0f);
+        const auto plain = proctest::run(processor, input, 512)[0];
+
+        EXPECT_NEAR(relativeGainDb(filtered, plain, 120.0, rate), 20.0 * std::log10(1.4), 0.1) << rate;
+        EXPECT_NEAR(relativeGainDb(filtered, plain, 7000.0, rate), 20.0 * std::log10(0.7), 0.1) << rate;
+        EXPECT_EQ(processor.getParameterValue(sampleRateIndex), (float) rate);
+    }
+}
+
 TEST(SoundBeforePreparation, ProcessBlockOutputsSilence)
 {
     proctest::ensureJuceRuntime();
