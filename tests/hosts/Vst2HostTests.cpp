@@ -377,7 +377,10 @@ double largestDifference(const std::vector<float>& a, const std::vector<float>& 
         return INFINITY;
     double d = 0.0;
     for (size_t i = 0; i < a.size(); ++i)
-        d = std::max(d, std::fabs((double) a[i] - (double) b[i]));
+    {
+        const double difference = std::fabs((double) a[i] - (double) b[i]);
+        d = std::isfinite(difference) ? std::max(d, difference) : (double) INFINITY;
+    }
     return d;
 }
 
