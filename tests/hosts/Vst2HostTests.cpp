@@ -326,3 +326,14 @@ TEST_F(Vst2Host, CabinetAutomationReloadsTheResponseWithoutAnEditor)
     EXPECT_GT(difference, 0.1 * size);
     Plugin::dispatch(effect, effMainsChanged, 0, 0);
 }
+
+// The binary opens the plug-in's own window, not a generic parameter editor:
+// the processor builds without the editor, so the plug-in's assembly must add it.
+TEST_F(Vst2Host, TheEditorIsThePluginsOwnFixedWindow)
+{
+    ERect* rect = nullptr;
+    ASSERT_NE(Plugin::dispatch(effect, effEditGetRect, 0, 0, &rect), 0);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->right - rect->left, 810);
+    EXPECT_EQ(rect->bottom - rect->top, 600);
+}
