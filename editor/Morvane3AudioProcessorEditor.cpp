@@ -139,6 +139,10 @@ void Morvane3AudioProcessorEditor::createControl(int row, const juce::Drawable& 
         knob->setSliderStyle(juce::Slider::RotaryVerticalDrag);
         knob->addListener(this);
         knob->setDoubleClickReturnValue(true, spec.doubleClickValue);
+        // While dragged, the knob shows its value beside it in the tooltip's
+        // words; the framework removes the bubble when the mouse is released.
+        knob->textFromValueFunction = [specPointer = &spec](double value) { return knobText(*specPointer, value); };
+        knob->setPopupDisplayEnabled(true, false, this);
         knobsByParameter[(size_t) spec.parameterIndex] = knob;
         control = knob;
         break;
@@ -311,17 +315,23 @@ std::atomic<float>* Morvane3AudioProcessorEditor::liveValueFor(int index)
     }
 }
 
-void Morvane3AudioProcessorEditor::refreshKnobTooltip(FilmStripKnob& knob, const ControlSpec& spec)
+juce::String Morvane3AudioProcessorEditor::knobText(const ControlSpec& spec, double value)
 {
-    const double value = knob.getValue();
     switch (spec.rule)
     {
-    case TooltipRule::frequency: knob.setTooltip(morvane3::frequencyTooltip(spec.tooltip, value)); break;
-    case TooltipRule::gain: knob.setTooltip(morvane3::gainTooltip(spec.tooltip, value)); break;
-    case TooltipRule::level: knob.setTooltip(morvane3::levelTooltip(spec.tooltip, value)); break;
+    case TooltipRule::frequency: return morvane3::frequencyTooltip(spec.tooltip, value);
+    case TooltipRule::gain: return morvane3::gainTooltip(spec.tooltip, value);
+    case TooltipRule::level: return morvane3::levelTooltip(spec.tooltip, value);
     case TooltipRule::fixed:
     case TooltipRule::none: break;
     }
+    return juce::String(value);
+}
+
+void Morvane3AudioProcessorEditor::refreshKnobTooltip(FilmStripKnob& knob, const ControlSpec& spec)
+{
+    if (spec.rule == TooltipRule::frequency || spec.rule == TooltipRule::gain || spec.rule == TooltipRule::level)
+        knob.setTooltip(knobText(spec, knob.getValue()));
 }
 
 //==============================================================================
@@ -542,10 +552,22 @@ void Morvane3AudioProcessorEditor::loadWithChooser()
     const int chooserFlags = juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectFiles;
     chooser->launchAsync(chooserFlags, [safeThis = juce::Component::SafePointer<Morvane3AudioProcessorEditor>(this)](const juce::FileChooser& fc) {
         const auto file = fc.getResult();
-        if (safeThis == nullptr || file == juce::File())
-            return;
-        morvane3::loadPreset(*safeThis, file);
+        if (safeThis != nullptr && file != juce::File())
+            safeThis->loadChosenFile(file);
     });
+}
+
+void Morvane3AudioProcessorEditor::loadChosenFile(const juce::File& chosen)
+{
+    if (morvane3::loadPreset(*this, chosen))
+        return;
+    const bool readable = chosen.existsAsFile() && chosen.hasReadAccess();
+    juce::AlertWindow::showMessageBoxAsync(
+        juce::MessageBoxIconType::WarningIcon, "Preset not loaded",
+        (readable ? "\"" + chosen.getFileName() + "\" is not a Morvane 3 preset."
+                  : "\"" + chosen.getFileName() + "\" could not be read.")
+            + " Nothing was changed.\n" + chosen.getFullPathName(),
+        {}, this);
 }
 
 //==============================================================================

@@ -54,6 +54,11 @@ public:
     // the user when the write fails.
     void saveChosenFile(const juce::File& chosen);
 
+    // What the load chooser does with the chosen file: apply it, or tell the
+    // user in a message box naming the file that it is no preset and that
+    // nothing changed.
+    void loadChosenFile(const juce::File& chosen);
+
     // Controls, for the preset code and for tests.
     juce::Component* getControl(int row) const;              // row of the control table
     juce::Component* findControl(const juce::String& identifier) const;
@@ -81,6 +86,8 @@ private:
     void createControl(int row, const juce::Drawable& muteOff, const juce::Drawable& muteOn,
                        const juce::Drawable& ledLit, const juce::Drawable& ledDark);
     void fillSelectionBox(juce::ComboBox& box, morvane3::SelectionList list);
+    // A knob's tooltip rule applied to `value`.
+    static juce::String knobText(const morvane3::ControlSpec& spec, double value);
     void refreshKnobTooltip(FilmStripKnob& knob, const morvane3::ControlSpec& spec);
     void refreshSelector(int channel, int slot);
     void refreshKnob(int parameterIndex);

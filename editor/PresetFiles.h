@@ -34,15 +34,18 @@ std::unique_ptr<juce::XmlElement> makePresetElement(const ParameterValues& value
 
 // Writes `element` with an XML declaration into a temporary file that then
 // replaces `target`, so a failed write never leaves a half-written preset.
+// Missing folders on the way to `target` are created.
 bool writePresetFile(const juce::XmlElement& element, const juce::File& target);
 
 // Saves the processor's current parameter values to `chosen` with the "mv3"
 // extension. False when the file could not be written.
 bool savePreset(const Morvane3AudioProcessor& processor, const juce::File& chosen);
 
-// Applies a preset file through the editor's controls. A file that is not XML
-// or whose root is not "MORVANESETTINGS" changes nothing and gives false. A
-// missing or non-finite attribute leaves its control as it is.
+// Applies a preset file through the editor's controls. The file may be UTF-8
+// (with or without a byte-order mark), UTF-16 with a byte-order mark, or
+// declare ISO-8859-1. A file that is not XML or whose root is not
+// "MORVANESETTINGS" changes nothing and gives false. A missing or non-finite
+// attribute leaves its control as it is.
 bool loadPreset(Morvane3AudioProcessorEditor& editor, const juce::File& file);
 
 // The order in which a preset's attributes reach the controls.

@@ -1,9 +1,5 @@
 #include "processor/Morvane3AudioProcessor.h"
 
-#if ! MORVANE3_WITHOUT_EDITOR
-#include "editor/Morvane3AudioProcessorEditor.h"
-#endif
-
 #include "catalogue/ImpulseResponseDecoder.h"
 #include "catalogue/SampleRates.h"
 #include "catalogue/Vocabulary.h"
@@ -380,11 +376,9 @@ juce::pointer_sized_int Morvane3AudioProcessor::handleVstPluginCanDo(juce::int32
 
 juce::AudioProcessorEditor* Morvane3AudioProcessor::createEditor()
 {
-#if MORVANE3_WITHOUT_EDITOR
+    // The plug-in's own window lives in editor/, which builds on this class;
+    // the plug-in target overrides this to open it.
     return new juce::GenericAudioProcessorEditor(*this);
-#else
-    return new Morvane3AudioProcessorEditor(*this);
-#endif
 }
 
 void Morvane3AudioProcessor::getStateInformation(juce::MemoryBlock& destData)
@@ -395,9 +389,4 @@ void Morvane3AudioProcessor::getStateInformation(juce::MemoryBlock& destData)
 void Morvane3AudioProcessor::setStateInformation(const void* data, int sizeInBytes)
 {
     restoreFromStateChunk(*this, data, sizeInBytes);
-}
-
-juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
-{
-    return new Morvane3AudioProcessor();
 }

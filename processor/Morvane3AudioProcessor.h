@@ -49,6 +49,8 @@ public:
     bool acceptsMidi() const override { return false; }
     bool producesMidi() const override { return false; }
     void reset() override {}
+    // A generic editor of the parameters; the plug-in opens its own window
+    // (plugin/PluginEntry.cpp), so nothing here depends on the editor.
     juce::AudioProcessorEditor* createEditor() override;
     bool hasEditor() const override { return true; }
     int getNumPrograms() override { return 0; }

@@ -14,6 +14,7 @@ packages=(
   xvfb xauth imagemagick jalv jackd2
   clang libclang-rt-14-dev
   libcairo2-dev fonts-dejavu-core
+  dpkg-dev file
 )
 
 missing=()

@@ -23,6 +23,15 @@ juce::MouseEvent doubleClickOn(juce::Component& component)
     return juce::MouseEvent(juce::Desktop::getInstance().getMainMouseSource(), centre, juce::ModifierKeys(), 0.0f, 0.0f, 0.0f,
                             0.0f, 0.0f, &component, &component, now, centre, now, 2, false);
 }
+// A left-button event on `component`, `dy` pixels below where the press began.
+juce::MouseEvent leftButtonAt(juce::Component& component, float dy, bool dragged)
+{
+    const auto now = juce::Time::getCurrentTime();
+    const juce::Point<float> centre(component.getWidth() / 2.0f, component.getHeight() / 2.0f);
+    return juce::MouseEvent(juce::Desktop::getInstance().getMainMouseSource(), centre.translated(0.0f, dy),
+                            juce::ModifierKeys(juce::ModifierKeys::leftButtonModifier), 0.0f, 0.0f, 0.0f, 0.0f, 0.0f,
+                            &component, &component, now, centre, now, 1, dragged);
+}
 } // namespace
 
 class EditorBehaviour : public EditorFixture
@@ -133,6 +142,36 @@ TEST_F(EditorBehaviour, KnobsWriteNormalisedParameterAndLiveValue)
     tick(); // the refresh lands the knob where it already is
     EXPECT_EQ(control<FilmStripKnob>("C1HMF").getValue(), 2000.0);
     EXPECT_EQ(control<FilmStripKnob>("C2LMLevel").getValue(), 4.5);
+}
+
+TEST_F(EditorBehaviour, ADraggedKnobShowsItsValueTextBesideItUntilReleased)
+{
+    for (const char* identifier : {"C1HMF", "C2LMLevel", "OutputLevel"})
+    {
+        auto& knob = control<FilmStripKnob>(identifier);
+        const double start = knob.getValue();
+        EXPECT_EQ(knob.getCurrentPopupDisplay(), nullptr) << identifier;
+
+        knob.mouseDown(leftButtonAt(knob, 0.0f, false));
+        knob.mouseDrag(leftButtonAt(knob, -40.0f, true));
+        auto* popup = knob.getCurrentPopupDisplay();
+        ASSERT_NE(popup, nullptr) << identifier;
+        EXPECT_GT(knob.getValue(), start) << identifier;
+        EXPECT_TRUE(popup->isVisible()) << identifier;
+        EXPECT_EQ(popup->getParentComponent(), editor.get()) << identifier;
+        // Beside the knob, and wholly inside the window even at its corner: the
+        // bubble is drawn within a 15-pixel margin of its component.
+        EXPECT_TRUE(popup->getBounds().expanded(4).intersects(knob.getBounds())) << identifier;
+        EXPECT_TRUE(editor->getLocalBounds().contains(popup->getBounds().reduced(15))) << identifier;
+        // The bubble prints the knob's text for its value: the tooltip's text.
+        EXPECT_EQ(knob.getTextFromValue(knob.getValue()), knob.getTooltip()) << identifier;
+        EXPECT_NE(knob.getTextFromValue(start), knob.getTooltip()) << identifier;
+
+        knob.mouseUp(leftButtonAt(knob, -40.0f, true));
+        EXPECT_EQ(knob.getCurrentPopupDisplay(), nullptr) << identifier;
+    }
+    EXPECT_EQ(control<FilmStripKnob>("C1HMF").getTooltip(),
+              "High Mid Frequency: " + juce::String(control<FilmStripKnob>("C1HMF").getValue()) + " Hz");
 }
 
 TEST_F(EditorBehaviour, DoubleClickReturnsTheLowPassKnobToItsTop)

@@ -2,6 +2,8 @@
 
 #include "processor/ParameterTable.h"
 
+#include <utility>
+
 // Without a desktop helper for native dialogs (as on the test machine), JUCE
 // shows its own file chooser window, which the tests can fill in and confirm.
 
@@ -163,4 +165,40 @@ TEST_F(PresetDialogs, AFailedSaveIsReportedToTheUser)
     EXPECT_EQ(alert->getName(), "Preset not saved");
     juce::ModalComponentManager::getInstance()->cancelAllModalComponents();
     editortest::pump(20);
+}
+
+TEST_F(PresetDialogs, AFileThatIsNoPresetChangesNothingAndSaysSoNamingTheFile)
+{
+    const auto folder = editortest::freshFolder("not presets");
+    const auto other = folder.getChildFile("settings of another plug-in.mv3");
+    other.replaceWithText("<OTHERSETTINGS c1Cabinet=\"0.2\"/>");
+    const auto missing = folder.getChildFile("gone.mv3");
+    const float before = parameter(morvane3::c1Cabinet);
+
+    for (const auto& [file, says] : {std::pair(other, juce::String("is not a Morvane 3 preset")),
+                                     std::pair(missing, juce::String("could not be read"))})
+    {
+        editor->loadChosenFile(file);
+        ASSERT_TRUE(editortest::pumpUntil([] { return openAlert() != nullptr; }, 2000)) << file.getFileName();
+        auto* alert = openAlert();
+        EXPECT_EQ(alert->getName(), "Preset not loaded");
+        // The description a screen reader gets: the title, then the message.
+        EXPECT_TRUE(alert->getDescription().contains("\"" + file.getFileName() + "\" " + says)) << alert->getDescription();
+        EXPECT_TRUE(alert->getDescription().contains(file.getFullPathName())) << alert->getDescription();
+        tick();
+        EXPECT_EQ(parameter(morvane3::c1Cabinet), before);
+
+        auto* ok = findInside<juce::TextButton>(*alert);
+        ASSERT_NE(ok, nullptr);
+        ok->triggerClick();
+        ASSERT_TRUE(editortest::pumpUntil([] { return openAlert() == nullptr; }, 2000));
+    }
+
+    // A preset loads without a word.
+    const auto preset = folder.getChildFile("motown.mv3");
+    preset.replaceWithText("<MORVANESETTINGS c1Cabinet=\"0.2\"/>");
+    editor->loadChosenFile(preset);
+    editortest::pump(50);
+    EXPECT_EQ(openAlert(), nullptr);
+    EXPECT_EQ(parameter(morvane3::c1Cabinet), 0.2f);
 }

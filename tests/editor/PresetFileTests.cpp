@@ -212,6 +212,67 @@ TEST_F(PresetFiles, FilesThatAreNotPresetsChangeNothing)
     EXPECT_EQ(editor->getLoadRequestCount(0), loads);
 }
 
+TEST_F(PresetFiles, Utf16AndDeclaredLatin1PresetsLoadWhileBrokenTextStaysRefused)
+{
+    const ParameterScaler scaler;
+    // An accented name ahead of the values: read as UTF-8, the Latin-1 byte
+    // would swallow the characters after it.
+    const juce::String preset = juce::String::fromUTF8("<MORVANESETTINGS name=\"Cr\xc3\xa8me\" c1HPF=\"0.25\" c2Cabinet=\"0.2\"/>\n");
+    const auto writeBytes = [&](const char* name, const juce::MemoryBlock& bytes) {
+        const auto file = folder.getChildFile(name);
+        file.replaceWithData(bytes.getData(), bytes.getSize());
+        return file;
+    };
+    const auto utf16 = [&](bool bigEndian) {
+        const juce::String text = "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n" + preset;
+        juce::MemoryOutputStream out;
+        out.writeByte(bigEndian ? (char) 0xfe : (char) 0xff);
+        out.writeByte(bigEndian ? (char) 0xff : (char) 0xfe);
+        for (auto p = text.toUTF16(); !p.isEmpty(); ++p)
+            bigEndian ? out.writeShortBigEndian((short) *p) : out.writeShort((short) *p);
+        return out.getMemoryBlock();
+    };
+    const auto latin1 = [](const juce::String& text) {
+        juce::MemoryOutputStream out;
+        for (auto p = text.getCharPointer(); !p.isEmpty(); ++p)
+            out.writeByte((char) (juce::uint8) *p);
+        return out.getMemoryBlock();
+    };
+
+    const juce::File readable[] = {
+        writeBytes("le.mv3", utf16(false)),
+        writeBytes("be.mv3", utf16(true)),
+        writeBytes("latin1.mv3", latin1("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n" + preset)),
+    };
+    for (const auto& file : readable)
+    {
+        control<FilmStripKnob>("C1HPF").setValue(20.0, juce::sendNotificationSync);
+        control<juce::ComboBox>("C2Cabinet").setSelectedId(10, juce::sendNotificationSync);
+        ASSERT_EQ(parameter(c1HPF), 0.0f);
+        EXPECT_TRUE(loadPreset(*editor, file)) << file.getFileName();
+        deliver();
+        EXPECT_EQ(parameter(c1HPF), 0.25f) << file.getFileName();
+        EXPECT_EQ(control<FilmStripKnob>("C1HPF").getValue(), 45.0) << file.getFileName();
+        EXPECT_EQ(parameter(c2Cabinet), scaler.codeToNormalised(200)) << file.getFileName();
+        EXPECT_EQ(editor->getLoadedIrName(1), "Motown 121 On Axis Close") << file.getFileName();
+    }
+
+    // The guards stay: Latin-1 bytes without the declaration, and a processing
+    // instruction inside the element of a declared Latin-1 file.
+    const float before = parameter(c1HPF);
+    const juce::File refused[] = {
+        writeBytes("undeclared.mv3", latin1(preset)),
+        writeBytes("instruction.mv3",
+                   latin1(juce::String::fromUTF8("<?xml version=\"1.0\" encoding=\"latin1\"?>\n"
+                                                 "<MORVANESETTINGS name=\"\xc3\xa8\" c1HPF=\"0.9<?x ?>\"/>"))),
+    };
+    for (const auto& file : refused)
+    {
+        EXPECT_FALSE(loadPreset(*editor, file)) << file.getFileName();
+        EXPECT_EQ(parameter(c1HPF), before) << file.getFileName();
+    }
+}
+
 TEST_F(PresetFiles, MissingOrNonFiniteAttributesLeaveTheirControlsAlone)
 {
     control<FilmStripKnob>("OutputLevel").setValue(0.8, juce::sendNotificationSync);
@@ -249,11 +310,22 @@ TEST_F(PresetFiles, OutOfRangeValuesAreClampedByTheKnobs)
     EXPECT_EQ(parameter(c1Mute), 1.0f);
 }
 
-TEST_F(PresetFiles, AFailedSaveReportsFailureAndWritesNothing)
+TEST_F(PresetFiles, SavingIntoNewFoldersCreatesThemAndAnImpossiblePathWritesNothing)
 {
-    const auto target = folder.getChildFile("no-such-folder").getChildFile("preset.mv3");
-    EXPECT_FALSE(savePreset(*processor, target));
-    EXPECT_FALSE(target.getParentDirectory().exists());
+    const auto target = folder.getChildFile("new folder").getChildFile("deeper").getChildFile("preset.txt");
+    ASSERT_TRUE(savePreset(*processor, target));
+    const auto saved = target.withFileExtension("mv3");
+    ASSERT_TRUE(saved.existsAsFile());
+    const auto element = juce::XmlDocument::parse(saved);
+    ASSERT_NE(element, nullptr);
+    EXPECT_EQ(element->getStringAttribute("outputLevel"), formatSettingsNumber(parameter(outputLevel)));
+
+    // A plain file stands where a folder would have to be made.
+    const auto plainFile = writeText(folder.getChildFile("plain"), "not a folder");
+    const auto impossible = plainFile.getChildFile("sub").getChildFile("preset.mv3");
+    EXPECT_FALSE(savePreset(*processor, impossible));
+    EXPECT_TRUE(plainFile.existsAsFile());
+    EXPECT_EQ(plainFile.loadFileAsString(), "not a folder");
 
     // The name the extension rule gives is taken by a folder.
     ASSERT_TRUE(folder.getChildFile("taken.mv3").createDirectory());

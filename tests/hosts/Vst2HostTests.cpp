@@ -538,3 +538,14 @@ TEST_F(Vst2Host, AtAnUnusualHostRateTheCabinetKeepsItsPitch)
     EXPECT_NEAR(centroid(atFast, 176400.0), expectedCentroid, 0.1 * expectedCentroid);
     EXPECT_NEAR(ringing(atFast, 176400.0), expectedRinging, 0.1 * expectedRinging);
 }
+
+// The binary opens the plug-in's own window, not a generic parameter editor:
+// the processor builds without the editor, so the plug-in's assembly must add it.
+TEST_F(Vst2Host, TheEditorIsThePluginsOwnFixedWindow)
+{
+    ERect* rect = nullptr;
+    ASSERT_NE(Plugin::dispatch(effect, effEditGetRect, 0, 0, &rect), 0);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->right - rect->left, 810);
+    EXPECT_EQ(rect->bottom - rect->top, 600);
+}

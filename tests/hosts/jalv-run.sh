@@ -1,6 +1,8 @@
 #!/bin/sh
 # Runs the LV2 build in jalv against a dummy JACK server for a few seconds and
 # checks that it started and kept running. Usage: jalv-run.sh <bundle> <uri>
+# With "installed" for <bundle>, jalv finds the plug-in by its URI alone, in
+# the standard LV2 folders, as a host does.
 # Exits 77 (skipped) when jalv or jackd is not installed.
 bundle=$1
 uri=$2
@@ -10,7 +12,7 @@ for tool in jalv jackd; do
     exit 77
   fi
 done
-if [ ! -d "$bundle" ]; then
+if [ "$bundle" != installed ] && [ ! -d "$bundle" ]; then
   echo "missing bundle: $bundle"
   exit 1
 fi
@@ -38,10 +40,15 @@ if ! kill -0 $jack_pid 2> /dev/null; then
   exit 1
 fi
 
-mkdir -p "$work/lv2"
-cp -r "$bundle" "$work/lv2/"
+if [ "$bundle" = installed ]; then
+  unset LV2_PATH
+else
+  mkdir -p "$work/lv2"
+  cp -r "$bundle" "$work/lv2/"
+  export LV2_PATH="$work/lv2"
+fi
 # jalv reads commands from standard input; keep it open while it runs.
-sleep 6 | LV2_PATH="$work/lv2" jalv -t "$uri" > "$work/jalv.log" 2>&1 &
+sleep 6 | jalv -t "$uri" > "$work/jalv.log" 2>&1 &
 jalv_pid=$!
 sleep 5
 running=0

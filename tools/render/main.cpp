@@ -27,6 +27,30 @@ using namespace morvane3::render;
 
 namespace
 {
+// The plug-in to play when --plugin is not given: the installed one when it
+// is where the installation puts it (relative to this executable's folder
+// unless installed to an absolute folder), else the one built with the tool.
+std::string defaultPluginPath()
+{
+#ifdef MORVANE3_RENDER_INSTALLED_PLUGIN
+    std::string candidate = MORVANE3_RENDER_INSTALLED_PLUGIN;
+    if (! candidate.empty() && candidate.front() != '/')
+    {
+        char self[4096];
+        const ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
+        const std::string executable = length > 0 ? std::string(self, static_cast<size_t>(length)) : std::string();
+        const auto folderEnd = executable.rfind('/');
+        candidate = folderEnd == std::string::npos ? std::string() : executable.substr(0, folderEnd + 1) + candidate;
+    }
+    if (char* resolved = realpath(candidate.c_str(), nullptr))
+    {
+        candidate = resolved;
+        std::free(resolved);
+        return candidate;
+    }
+#endif
+    return MORVANE3_RENDER_DEFAULT_PLUGIN;
+}
 
 // What the tool is doing, for the message when a plug-in brings the process down.
 const char* volatile currentStage = "starting";
@@ -269,7 +293,7 @@ int run(const Options& options)
     }
     const EffectSettings settings = collectSettings(options, quiet);
 
-    const std::string pluginPath = options.pluginPath.value_or(MORVANE3_RENDER_DEFAULT_PLUGIN);
+    const std::string pluginPath = options.pluginPath.value_or(defaultPluginPath());
     currentStage = "loading the plug-in";
     const PluginLibrary library(pluginPath);
 
