@@ -8,6 +8,7 @@
 #include "dsp/Plug.h"
 #include "dsp/RawInput.h"
 #include "dsp/Settings.h"
+#include "dsp/SwitchMix.h"
 
 #include <algorithm>
 #include <cmath>
@@ -65,13 +66,6 @@ TovDSPArray pointerTo(const std::atomic<float>& value)
 {
     return TovDSPArray(&value);
 }
-
-// (stage * (1 - bypass)) + (dry * bypass)
-TovDSPArray bypassMix(const TovDSPArray& stage, const TovDSPArray& complement, const TovDSPArray& dry,
-                      const TovDSPArray& bypass)
-{
-    return tovdsp::Add(tovdsp::Multiply(stage, complement), tovdsp::Multiply(dry, bypass));
-}
 } // namespace
 
 SignalChain::SignalChain(int channelCount, int blockSize, LiveValues& live)
@@ -81,28 +75,14 @@ SignalChain::SignalChain(int channelCount, int blockSize, LiveValues& live)
     rawInputs = tovdsp::RawInput(numChannels);
     convolutionInput = makeInputTaps(rawInputs);
 
-    const auto complementOf = [](const std::atomic<float>& value) {
-        return tovdsp::Subtract(TovDSPArray(1.0f), pointerTo(value));
-    };
-    const TovDSPArray muteComplement[2] = { complementOf(live.channels[0].mute), complementOf(live.channels[1].mute) };
-    TovDSPArray bypassComplements[2][4];
-    for (int c = 0; c < 2; ++c)
-    {
-        auto& values = live.channels[c];
-        bypassComplements[c][0] = complementOf(values.hpfBypass);
-        bypassComplements[c][1] = complementOf(values.lmfBypass);
-        bypassComplements[c][2] = complementOf(values.hmfBypass);
-        bypassComplements[c][3] = complementOf(values.lpfBypass);
-    }
-
     for (auto& channel : channels)
         channel.plug = tovdsp::Plug(rawInputs);
     for (int c = 0; c < 2; ++c)
-        channels[c].output = buildStrip(channels[c].plug, live.channels[c], bypassComplements[c]);
+        channels[c].output = buildStrip(channels[c].plug, live.channels[c]);
 
-    mix = tovdsp::Add(tovdsp::Multiply(channels[0].output, muteComplement[0]),
-                      tovdsp::Multiply(channels[1].output, muteComplement[1]));
-    outputs = tovdsp::Multiply(mix, pointerTo(live.outputLevel));
+    // (C1 * (1 - mute1) + C2 * (1 - mute2)) * output level
+    outputs = tovdsp::MutedSum(channels[0].output, channels[1].output, pointerTo(live.channels[0].mute),
+                               pointerTo(live.channels[1].mute), pointerTo(live.outputLevel));
 
     // The output nodes give up the buffers they own when the host lends them
     // its memory; do that here, so the first block frees nothing on the audio thread.
@@ -113,22 +93,24 @@ SignalChain::SignalChain(int channelCount, int blockSize, LiveValues& live)
 
 SignalChain::~SignalChain() = default;
 
-TovDSPArray SignalChain::buildStrip(const TovDSPArray& x, ChannelLiveValues& live, const TovDSPArray complements[4])
+// Each stage is mixed with its own input by its bypass switch:
+// stage * (1 - bypass) + input * bypass. The level scales both branches of the
+// last mix, the low-pass and its input.
+TovDSPArray SignalChain::buildStrip(const TovDSPArray& x, ChannelLiveValues& live)
 {
     const TovDSPArray one(1.0f), zero(0.0f), wide(inverseQWide), narrow(inverseQNarrow);
 
     const auto h = tovdsp::BHiPass(x, pointerTo(live.hpfHz), wide, one, zero);
-    const auto s1 = bypassMix(h, complements[0], x, pointerTo(live.hpfBypass));
+    const auto s1 = tovdsp::SwitchMix(h, x, pointerTo(live.hpfBypass));
 
     const auto m = tovdsp::BPeakEQ(s1, pointerTo(live.lmfHz), wide, pointerTo(live.lmGainDb), one, zero);
-    const auto s2 = bypassMix(m, complements[1], s1, pointerTo(live.lmfBypass));
+    const auto s2 = tovdsp::SwitchMix(m, s1, pointerTo(live.lmfBypass));
 
     const auto k = tovdsp::BPeakEQ(s2, pointerTo(live.hmfHz), narrow, pointerTo(live.hmGainDb), one, zero);
-    const auto s3 = bypassMix(k, complements[2], s2, pointerTo(live.hmfBypass));
+    const auto s3 = tovdsp::SwitchMix(k, s2, pointerTo(live.hmfBypass));
 
-    const auto l = tovdsp::BLowPass(s3, pointerTo(live.lpfHz), narrow, pointerTo(live.level), zero);
-    const auto d = tovdsp::Multiply(s3, pointerTo(live.level));
-    return bypassMix(l, complements[3], d, pointerTo(live.lpfBypass));
+    const auto l = tovdsp::BLowPass(s3, pointerTo(live.lpfHz), narrow, one, zero);
+    return tovdsp::SwitchMix(l, s3, pointerTo(live.lpfBypass), pointerTo(live.level));
 }
 
 TovDSPArray SignalChain::makeConvolution(const tovdsp::Buffer& ir, const TovDSPArray& input)

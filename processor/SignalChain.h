@@ -51,8 +51,7 @@ private:
         tovdsp::TovDSPArray output;
     };
 
-    tovdsp::TovDSPArray buildStrip(const tovdsp::TovDSPArray& x, ChannelLiveValues& live,
-                                   const tovdsp::TovDSPArray complements[4]);
+    tovdsp::TovDSPArray buildStrip(const tovdsp::TovDSPArray& x, ChannelLiveValues& live);
 
     const int numChannels;
     const int maxBlockSize;
@@ -61,7 +60,6 @@ private:
     tovdsp::TovDSPArray rawInputs;
     tovdsp::TovDSPArray convolutionInput;
     ChannelChain channels[2];
-    tovdsp::TovDSPArray mix;
     tovdsp::TovDSPArray outputs;
 };
 } // namespace morvane3
