@@ -35,16 +35,32 @@ struct Segment
 // Growing partitions whose starts equal their partition lengths, so the sum has
 // no latency beyond 32 samples on the first 128.
 constexpr Segment segments[] = { { 0, 128, 6 }, { 128, 512, 8 }, { 512, 2048, 10 }, { 2048, 8192, 12 }, { 8192, 0, 14 } };
+constexpr int segmentCount = 5;
+// Partitions the shared spectra keep for the open-ended last segment: a
+// response of up to 8192 + 12 * 8192 samples (over half a second at 192 kHz).
+// A longer one still plays, with transforms of its own.
+constexpr int tailPartitions = 12;
+
+int maxPartitionsOf(const Segment& segment)
+{
+    const int half = 1 << (segment.log2Size - 1);
+    return segment.end > 0 ? (segment.end - segment.start) / half : tailPartitions;
+}
 
 // One input channel as the convolutions see it. New convolutions are built on
 // the message thread while the audio thread runs the graph; they take their
 // references here instead of on the raw input's group, whose reference counts
 // the audio thread reads while preparing. A tap belongs to no group, so its
 // count is only ever touched on the message thread.
+//
+// A tap also holds its channel's spectrum feeds, one per segment size: every
+// convolution made on the taps reads its forward transforms from them.
 class InputTapNode : public tovdsp::TovDSPInternal
 {
 public:
     explicit InputTapNode(const TovDSPArray& source) : tovdsp::TovDSPInternal(1) { setInput(0, source); }
+
+    TovDSPArray feeds[segmentCount];
 
     void compute(unsigned char* doneFlag, int position, int channel) override
     {
@@ -74,6 +90,18 @@ SignalChain::SignalChain(int channelCount, int blockSize, LiveValues& live)
     inputStaging = tovdsp::makeZeroedBuffer(numChannels, maxBlockSize);
     rawInputs = tovdsp::RawInput(numChannels);
     convolutionInput = makeInputTaps(rawInputs);
+    std::vector<tovdsp::TovDSPInternal*> allFeeds;
+    for (int k = 0; k < segmentCount; ++k)
+    {
+        const auto feeds = tovdsp::SpectrumFeeds(rawInputs, segments[k].log2Size, maxPartitionsOf(segments[k]),
+                                                 maxBlockSize);
+        for (unsigned int i = 0; i < feeds.width; ++i)
+        {
+            static_cast<InputTapNode*>(convolutionInput.node((int) i))->feeds[k] = feeds.channel((int) i);
+            allFeeds.push_back(feeds.node((int) i)->retainNode());
+        }
+    }
+    spectrumFeeds = TovDSPArray(allFeeds.data(), (int) allFeeds.size());
 
     for (auto& channel : channels)
         channel.plug = tovdsp::Plug(rawInputs);
@@ -115,9 +143,29 @@ TovDSPArray SignalChain::buildStrip(const TovDSPArray& x, ChannelLiveValues& liv
 
 TovDSPArray SignalChain::makeConvolution(const tovdsp::Buffer& ir, const TovDSPArray& input)
 {
-    TovDSPArray parts[5];
-    for (int i = 0; i < 5; ++i)
-        parts[i] = tovdsp::PartConvolve(ir, input, segments[i].start, segments[i].end, segments[i].log2Size);
+    // On the chain's taps, the segments share the taps' transforms.
+    std::vector<InputTapNode*> taps;
+    for (unsigned int i = 0; i < input.width; ++i)
+        if (auto* tap = dynamic_cast<InputTapNode*>(input.node((int) i)); tap != nullptr)
+            taps.push_back(tap);
+    const bool shared = input.width > 0 && taps.size() == input.width;
+
+    TovDSPArray parts[segmentCount];
+    for (int i = 0; i < segmentCount; ++i)
+    {
+        if (shared)
+        {
+            std::vector<tovdsp::TovDSPInternal*> feeds;
+            for (auto* tap : taps)
+                feeds.push_back(tap->feeds[i].node(0)->retainNode());
+            parts[i] = tovdsp::PartConvolveFromFeeds(ir, TovDSPArray(feeds.data(), (int) feeds.size()),
+                                                     segments[i].start, segments[i].end);
+        }
+        else
+        {
+            parts[i] = tovdsp::PartConvolve(ir, input, segments[i].start, segments[i].end, segments[i].log2Size);
+        }
+    }
 
     // Summed longest-partition first.
     auto* list = new tovdsp::ArrayList();
@@ -157,6 +205,9 @@ void SignalChain::process(const float* const* inputs, int numInputs, float* cons
     for (int i = 0; i < produced; ++i)
         outputs.setOutputBuffer(i, outputChannels[i], length);
     outputs.process(length, (int) position);
+    // Feeds no convolution read this block keep framing their input, so a
+    // convolution that starts reading them later finds current frames.
+    spectrumFeeds.process(length, (int) position);
     // Back to parked memory: the nodes read their last sample when the next
     // block lends them memory, and the host may have freed this block's by then.
     for (int i = 0; i < produced; ++i)

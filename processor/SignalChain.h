@@ -59,6 +59,7 @@ private:
     tovdsp::Buffer outputParking; // the output nodes' memory whenever the host's is not lent
     tovdsp::TovDSPArray rawInputs;
     tovdsp::TovDSPArray convolutionInput;
+    tovdsp::TovDSPArray spectrumFeeds; // every tap's, pulled on every block
     ChannelChain channels[2];
     tovdsp::TovDSPArray outputs;
 };
