@@ -3,6 +3,7 @@
 #include "dsp/Arithmetic.h"
 #include "dsp/ArrayList.h"
 #include "dsp/Biquad.h"
+#include "dsp/FilterStrip.h"
 #include "dsp/MixArray.h"
 #include "dsp/PartConvolve.h"
 #include "dsp/Plug.h"
@@ -126,19 +127,22 @@ SignalChain::~SignalChain() = default;
 // last mix, the low-pass and its input.
 TovDSPArray SignalChain::buildStrip(const TovDSPArray& x, ChannelLiveValues& live)
 {
-    const TovDSPArray one(1.0f), zero(0.0f), wide(inverseQWide), narrow(inverseQNarrow);
-
-    const auto h = tovdsp::BHiPass(x, pointerTo(live.hpfHz), wide, one, zero);
-    const auto s1 = tovdsp::SwitchMix(h, x, pointerTo(live.hpfBypass));
-
-    const auto m = tovdsp::BPeakEQ(s1, pointerTo(live.lmfHz), wide, pointerTo(live.lmGainDb), one, zero);
-    const auto s2 = tovdsp::SwitchMix(m, s1, pointerTo(live.lmfBypass));
-
-    const auto k = tovdsp::BPeakEQ(s2, pointerTo(live.hmfHz), narrow, pointerTo(live.hmGainDb), one, zero);
-    const auto s3 = tovdsp::SwitchMix(k, s2, pointerTo(live.hmfBypass));
-
-    const auto l = tovdsp::BLowPass(s3, pointerTo(live.lpfHz), narrow, one, zero);
-    return tovdsp::SwitchMix(l, s3, pointerTo(live.lpfBypass), pointerTo(live.level));
+    const TovDSPArray wide(inverseQWide), narrow(inverseQNarrow);
+    tovdsp::FilterStripParameters p;
+    p.frequency[0] = pointerTo(live.hpfHz);
+    p.frequency[1] = pointerTo(live.lmfHz);
+    p.frequency[2] = pointerTo(live.hmfHz);
+    p.frequency[3] = pointerTo(live.lpfHz);
+    p.inverseQ[0] = p.inverseQ[1] = wide;
+    p.inverseQ[2] = p.inverseQ[3] = narrow;
+    p.gainDb[0] = pointerTo(live.lmGainDb);
+    p.gainDb[1] = pointerTo(live.hmGainDb);
+    p.bypass[0] = pointerTo(live.hpfBypass);
+    p.bypass[1] = pointerTo(live.lmfBypass);
+    p.bypass[2] = pointerTo(live.hmfBypass);
+    p.bypass[3] = pointerTo(live.lpfBypass);
+    p.level = pointerTo(live.level);
+    return tovdsp::FilterStrip(x, p);
 }
 
 TovDSPArray SignalChain::makeConvolution(const tovdsp::Buffer& ir, const TovDSPArray& input)
