@@ -1,8 +1,6 @@
 #include "processor/SignalChain.h"
 
-#include "dsp/Arithmetic.h"
 #include "dsp/ArrayList.h"
-#include "dsp/Biquad.h"
 #include "dsp/FilterStrip.h"
 #include "dsp/MixArray.h"
 #include "dsp/PartConvolve.h"

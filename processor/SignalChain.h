@@ -28,7 +28,10 @@ public:
     const tovdsp::TovDSPArray& getConvolutionInput() const { return convolutionInput; }
 
     // Five segments of the response, summed: a quarter of the convolution,
-    // its first 128 samples 32 samples late. Message thread; allocates and plans FFTs.
+    // its first 128 samples 32 samples late. Made on getConvolutionInput(),
+    // the segments read the forward transforms the chain makes once per input
+    // channel and partition size; on any other input they make their own.
+    // Message thread; allocates and plans FFTs.
     static tovdsp::TovDSPArray makeConvolution(const tovdsp::Buffer& ir, const tovdsp::TovDSPArray& input);
 
     // Makes `convolution` the channel's sound, crossfading over 10 ms.
