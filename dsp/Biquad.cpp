@@ -8,8 +8,6 @@
 #include <cstring>
 #include <vector>
 
-#include <emmintrin.h>
-
 namespace tovdsp
 {
 namespace
@@ -54,17 +52,6 @@ int endOfRun(const float* frequency, const float* inverseQ, const float* gain, i
         ++end;
     return end;
 }
-
-// One parameter node for both channels, or two constants of one value.
-bool sameParameter(const TovDSPArray& a, const TovDSPArray& b)
-{
-    if (a.width != 1 || b.width != 1)
-        return false;
-    if (a.nodes[0] == b.nodes[0])
-        return true;
-    return a.nodes[0]->isConstant() && b.nodes[0]->isConstant()
-           && bitsOf(a.nodes[0]->currentValue(0)) == bitsOf(b.nodes[0]->currentValue(0));
-}
 } // namespace
 
 BEQBaseTovDSPInternal::BEQBaseTovDSPInternal(const TovDSPArray& signal, const TovDSPArray& frequency,
@@ -75,24 +62,6 @@ BEQBaseTovDSPInternal::BEQBaseTovDSPInternal(const TovDSPArray& signal, const To
     setInput(1, frequency);
     setInput(2, inverseQ);
     setInput(3, gain);
-}
-
-BEQBaseTovDSPInternal::~BEQBaseTovDSPInternal()
-{
-    if (partner != nullptr)
-    {
-        partner->pairedTo = nullptr;
-        partner->release();
-    }
-}
-
-void BEQBaseTovDSPInternal::pairWith(BEQBaseTovDSPInternal* channelOne)
-{
-    if (channelOne == nullptr || channelOne == this || partner != nullptr || channelOne->pairedTo != nullptr)
-        return;
-    channelOne->retain();
-    channelOne->pairedTo = this;
-    partner = channelOne;
 }
 
 float BEQBaseTovDSPInternal::sanitise(float value)
@@ -137,94 +106,6 @@ void BEQBaseTovDSPInternal::filter(const float* in, float* out, int begin, int e
     }
 }
 
-void BEQBaseTovDSPInternal::copyCoefficientsTo(BEQBaseTovDSPInternal& other) const
-{
-    other.b0 = b0;
-    other.b1 = b1;
-    other.b2 = b2;
-    other.feedback1 = feedback1;
-    other.feedback2 = feedback2;
-}
-
-bool BEQBaseTovDSPInternal::canComputePartner(int position) const
-{
-    const BEQBaseTovDSPInternal& p = *partner;
-    if (p.lastPosition == position || p.finished || p.output.length != output.length || p.output.data == nullptr)
-        return false;
-    for (unsigned int k = 1; k < 4; ++k)
-        if (!sameParameter(inputs[k], p.inputs[k]))
-            return false;
-    const float mine[8] = { b0, b1, b2, feedback1, feedback2, lastFrequency, lastInverseQ, lastGain };
-    const float theirs[8] = { p.b0, p.b1, p.b2, p.feedback1, p.feedback2, p.lastFrequency, p.lastInverseQ, p.lastGain };
-    return std::memcmp(mine, theirs, sizeof mine) == 0;
-}
-
-void BEQBaseTovDSPInternal::computePaired(const float* in, const float* frequency, const float* inverseQ,
-                                          const float* gain, unsigned char* doneFlag, int position)
-{
-    BEQBaseTovDSPInternal& p = *partner;
-    const float* inOne = p.inputs[0].pull(1, doneFlag, position);
-    float* out = output.data;
-    float* outOne = p.output.data;
-    const int n = output.length;
-
-    // Lane 0 is this node, lane 1 the partner; every operation below is the
-    // scalar filter's, in the same order, on doubles holding float values.
-    __m128d s1 = _mm_set_pd(d(p.state1), d(state1));
-    __m128d s2 = _mm_set_pd(d(p.state2), d(state2));
-    const bool steady = frequency[0] == lastFrequency && inverseQ[0] == lastInverseQ && gain[0] == lastGain;
-    int begin = 0;
-    while (begin < n)
-    {
-        int end = n;
-        if (!steady)
-        {
-            end = endOfRun(frequency, inverseQ, gain, begin, n);
-            setCoefficients(frequency[begin], inverseQ[begin], gain[begin]);
-        }
-        const __m128d f1 = _mm_set1_pd(d(feedback1)), f2 = _mm_set1_pd(d(feedback2));
-        const __m128d c0 = _mm_set1_pd(d(b0)), c1 = _mm_set1_pd(d(b1)), c2 = _mm_set1_pd(d(b2));
-        for (int i = begin; i < end; ++i)
-        {
-            const __m128d x = _mm_set_pd(d(inOne[i]), d(in[i]));
-            const __m128d sum = _mm_add_pd(_mm_add_pd(_mm_mul_pd(s1, f1), x), _mm_mul_pd(f2, s2));
-            const __m128d w = _mm_cvtps_pd(_mm_cvtpd_ps(sum));
-            const __m128d y = _mm_add_pd(_mm_add_pd(_mm_mul_pd(c0, w), _mm_mul_pd(c1, s1)), _mm_mul_pd(c2, s2));
-            const __m128 yf = _mm_cvtpd_ps(y);
-            _mm_store_ss(out + i, yf);
-            _mm_store_ss(outOne + i, _mm_shuffle_ps(yf, yf, 1));
-            s2 = s1;
-            s1 = w;
-        }
-        begin = end;
-    }
-    if (!steady)
-    {
-        lastFrequency = frequency[n - 1];
-        lastInverseQ = inverseQ[n - 1];
-        lastGain = gain[n - 1];
-        copyCoefficientsTo(p);
-        p.lastFrequency = lastFrequency;
-        p.lastInverseQ = lastInverseQ;
-        p.lastGain = lastGain;
-    }
-    double lanes[2];
-    _mm_storeu_pd(lanes, s1);
-    state1 = sanitise(fl(lanes[0]));
-    p.state1 = sanitise(fl(lanes[1]));
-    _mm_storeu_pd(lanes, s2);
-    state2 = sanitise(fl(lanes[0]));
-    p.state2 = sanitise(fl(lanes[1]));
-
-    // The partner's block is done: its own pull returns it as computed.
-    p.lastPosition = position;
-    if (!p.finished && doneFlag != nullptr && *doneFlag == 1)
-    {
-        p.finished = true;
-        p.finishedAt = position;
-    }
-}
-
 void BEQBaseTovDSPInternal::compute(unsigned char* doneFlag, int position, int channel)
 {
     const float* in = inputs[0].pull(channel, doneFlag, position);
@@ -235,12 +116,6 @@ void BEQBaseTovDSPInternal::compute(unsigned char* doneFlag, int position, int c
     const int n = output.length;
     if (n <= 0)
         return;
-
-    if (partner != nullptr && channel == 0 && canComputePartner(position))
-    {
-        computePaired(in, frequency, inverseQ, gain, doneFlag, position);
-        return;
-    }
 
     if (frequency[0] == lastFrequency && inverseQ[0] == lastInverseQ && gain[0] == lastGain)
     {
@@ -381,10 +256,6 @@ TovDSPArray buildFilters(Kind kind, const TovDSPArray& givenSignal, const TovDSP
         }
         made[i] = node;
     }
-    // Parameters shared by both channels keep both nodes' coefficients equal,
-    // so channel 0's node can run channel 1's as a second lane.
-    if (width == 2 && frequency.width == 1 && inverseQ.width == 1 && (kind != Kind::peak || gain.width == 1))
-        static_cast<BEQBaseTovDSPInternal*>(made[0])->pairWith(static_cast<BEQBaseTovDSPInternal*>(made[1]));
     return TovDSPArray(made.data(), static_cast<int>(width));
 }
 } // namespace

@@ -13,11 +13,6 @@
 // since the previous block it costs one comparison per block beyond the
 // filter itself, and coefficients are recomputed only where a parameter
 // sample differs from the one before it.
-//
-// The two nodes of a stereo filter built by the factories below run as the
-// two lanes of one SIMD register when their coefficients agree: the node of
-// channel 0 then computes both outputs with the same double-precision
-// operations and roundings as each node alone would.
 #include "dsp/TovDSPArray.h"
 
 namespace tovdsp
@@ -28,11 +23,6 @@ class BEQBaseTovDSPInternal : public TovDSPInternal
 public:
     BEQBaseTovDSPInternal(const TovDSPArray& signal, const TovDSPArray& frequency, const TovDSPArray& inverseQ,
                           const TovDSPArray& gain);
-    ~BEQBaseTovDSPInternal() override;
-
-    // Lets this node (channel 0) compute `channelOne`'s block with its own
-    // whenever both are due and their coefficients agree. Holds a reference.
-    void pairWith(BEQBaseTovDSPInternal* channelOne);
 
     void compute(unsigned char* doneFlag, int position, int channel) override;
     // Loads a sanitised value into the output's last sample and both delay values.
@@ -59,15 +49,6 @@ protected:
     };
     Angle angle(float frequency, float inverseQ) const;
     void filter(const float* in, float* out, int begin, int end);
-
-private:
-    bool canComputePartner(int position) const;
-    void computePaired(const float* in, const float* frequency, const float* inverseQ, const float* gain,
-                       unsigned char* doneFlag, int position);
-    void copyCoefficientsTo(BEQBaseTovDSPInternal& other) const;
-
-    BEQBaseTovDSPInternal* partner = nullptr; // channel 1's node, referenced
-    BEQBaseTovDSPInternal* pairedTo = nullptr; // set on the partner: its channel-0 node
 };
 
 class BLowPassTovDSPInternal : public BEQBaseTovDSPInternal
