@@ -442,14 +442,12 @@ TovDSPArray PartConvolveFromFeeds(const Buffer& ir, const TovDSPArray& feeds, in
         return TovDSPArray();
     if (segment.partitionCount > first->maxPartitions)
     {
-        // Longer than the ring: framed and transformed by nodes of its own.
-        std::vector<TovDSPInternal*> sources(feeds.width);
-        for (unsigned int i = 0; i < feeds.width; ++i)
-            sources[i] = feeds.node(static_cast<int>(i))->inputs[0].node(0)->retainNode();
-        const TovDSPArray input(sources.data(), static_cast<int>(feeds.width));
+        // Longer than the ring: framed and transformed by nodes of its own,
+        // which read the feeds' pass-through of their input (taking no
+        // reference on whatever the feeds read).
         std::vector<TovDSPInternal*> nodes(static_cast<size_t>(count));
         for (auto& node : nodes)
-            node = new PartConvolveTovDSPInternal(segment, input);
+            node = new PartConvolveTovDSPInternal(segment, feeds);
         return TovDSPArray(nodes.data(), count);
     }
     std::vector<TovDSPInternal*> nodes(static_cast<size_t>(count));
