@@ -1,6 +1,7 @@
 // Our own convolution as the plug-in runs it: per cabinet channel five
 // segments of growing partition size, each a PartConvolve over the stereo
-// input, summed per output channel.
+// input, summed per output channel; both cabinets read one set of spectrum
+// feeds, so each input is transformed once per partition size.
 #include "ConvolutionMethod.h"
 
 #include "dsp/PartConvolve.h"
@@ -36,13 +37,19 @@ public:
         inputNodes[1] = new BlockInputNode;
         tovdsp::TovDSPInternal* pointers[2] = {inputNodes[0], inputNodes[1]};
         const tovdsp::TovDSPArray input(pointers, 2);
+        for (int s = 0; s < 5; ++s)
+        {
+            const int half = 1 << (segmentBounds[s][2] - 1);
+            const int partitions = segmentBounds[s][1] > 0 ? (segmentBounds[s][1] - segmentBounds[s][0]) / half : 12;
+            feeds[s] = tovdsp::SpectrumFeeds(input, segmentBounds[s][2], partitions, blockSize);
+        }
         for (int c = 0; c < 2; ++c)
         {
             const std::vector<float>& ir = c == 0 ? cabinet1 : cabinet2;
             const tovdsp::Buffer response = tovdsp::bufferFromSamples(static_cast<int32_t>(ir.size()), ir.data());
             for (int s = 0; s < 5; ++s)
-                segments[c][s] = tovdsp::PartConvolve(response, input, segmentBounds[s][0], segmentBounds[s][1],
-                                                      segmentBounds[s][2]);
+                segments[c][s] = tovdsp::PartConvolveFromFeeds(response, feeds[s], segmentBounds[s][0],
+                                                               segmentBounds[s][1]);
         }
     }
 
@@ -71,6 +78,7 @@ public:
 
 private:
     BlockInputNode* inputNodes[2] = {};  // owned by the arrays
+    tovdsp::TovDSPArray feeds[5];
     tovdsp::TovDSPArray segments[2][5];
     int position = 0;
 };

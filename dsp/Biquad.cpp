@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace tovdsp
@@ -31,6 +32,25 @@ const TovDSPArray& usable(const TovDSPArray& array)
 float valueAt(const TovDSPArray& array, unsigned int i)
 {
     return array.nodes[i % array.width]->currentValue(static_cast<int>(i));
+}
+
+uint32_t bitsOf(float x)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &x, sizeof bits);
+    return bits;
+}
+
+// The end of the run of samples from `begin` whose parameters are bit for
+// bit those of sample `begin`: coefficients are a function of the three
+// values, so one computation serves the whole run.
+int endOfRun(const float* frequency, const float* inverseQ, const float* gain, int begin, int n)
+{
+    const uint32_t f = bitsOf(frequency[begin]), q = bitsOf(inverseQ[begin]), g = bitsOf(gain[begin]);
+    int end = begin + 1;
+    while (end < n && bitsOf(frequency[end]) == f && bitsOf(inverseQ[end]) == q && bitsOf(gain[end]) == g)
+        ++end;
+    return end;
 }
 } // namespace
 
@@ -103,10 +123,12 @@ void BEQBaseTovDSPInternal::compute(unsigned char* doneFlag, int position, int c
     }
     else
     {
-        for (int i = 0; i < n; ++i)
+        for (int begin = 0; begin < n;)
         {
-            setCoefficients(frequency[i], inverseQ[i], gain[i]);
-            filter(in, out, i, i + 1);
+            const int end = endOfRun(frequency, inverseQ, gain, begin, n);
+            setCoefficients(frequency[begin], inverseQ[begin], gain[begin]);
+            filter(in, out, begin, end);
+            begin = end;
         }
         lastFrequency = frequency[n - 1];
         lastInverseQ = inverseQ[n - 1];

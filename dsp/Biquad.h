@@ -11,7 +11,8 @@
 //
 // compute allocates nothing; with parameters whose first sample is unchanged
 // since the previous block it costs one comparison per block beyond the
-// filter itself.
+// filter itself, and coefficients are recomputed only where a parameter
+// sample differs from the one before it.
 #include "dsp/TovDSPArray.h"
 
 namespace tovdsp

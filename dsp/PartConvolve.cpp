@@ -23,6 +23,17 @@ int wrapIndex(int index, int count)
     const int r = index % count;
     return r < 0 ? r + count : r;
 }
+
+// A start phase in 4-sample groups, below a half frame of fftSize samples.
+int drawStartPhase(int fftSize)
+{
+    const int groupsPerHalf = fftSize / 8;
+    const int divisor = std::max(1, 32767 / groupsPerHalf);
+    int h = drawStartPhaseRandom() / divisor;
+    while (h >= groupsPerHalf)
+        h = drawStartPhaseRandom() / divisor;
+    return h;
+}
 } // namespace
 
 void seedStartPhaseGenerator(uint32_t seed)
@@ -57,6 +68,22 @@ PartConvolveTovDSPInternal::PartConvolveTovDSPInternal(const PartitionedIR& segm
     outputRing = base + 2 * fftSize;
 }
 
+PartConvolveTovDSPInternal::PartConvolveTovDSPInternal(const PartitionedIR& segment, const TovDSPArray& feeds, bool)
+    : TovDSPInternal(1), ir(segment), engine(new FFTEngineInternal(segment.fftSize)), fftSize(segment.fftSize),
+      log2Size(segment.log2Size), halfSize(segment.halfSize), quarterSize(segment.quarterSize),
+      spectrumLength(segment.spectrumLength),
+      partitionCount(segment.spectra.channelCount > 0 ? segment.partitionCount : 0),
+      outputScale(1.0 / (4.0 * segment.fftSize)), outputScaleFloat(static_cast<float>(outputScale)),
+      fdl(makeZeroedBuffer(1, 2 * segment.spectrumLength)), frames(makeZeroedBuffer(1, 3 * segment.fftSize)),
+      accumulator(makeZeroedBuffer(1, segment.fftSize + 2)), readsFeeds(true)
+{
+    setInput(0, feeds);
+    float* base = frames.channelSamples(0);
+    frameA = base;
+    frameB = base + fftSize;
+    outputRing = base + 2 * fftSize;
+}
+
 PartConvolveTovDSPInternal::~PartConvolveTovDSPInternal()
 {
     delete engine;
@@ -64,11 +91,7 @@ PartConvolveTovDSPInternal::~PartConvolveTovDSPInternal()
 
 void PartConvolveTovDSPInternal::reset()
 {
-    const int groupsPerHalf = fftSize / 8;
-    const int divisor = std::max(1, 32767 / groupsPerHalf);
-    int h = drawStartPhaseRandom() / divisor;
-    while (h >= groupsPerHalf)
-        h = drawStartPhaseRandom() / divisor;
+    const int h = drawStartPhase(fftSize);
     startPhase = h;
 
     samplesToFrame = 4 * h;
@@ -87,19 +110,23 @@ void PartConvolveTovDSPInternal::reset()
     // touched them since; validSlots keeps unwritten delay-line slots unread.
 }
 
-void PartConvolveTovDSPInternal::accumulateOlder(int count, int spectraChannel)
+PartConvolveTovDSPInternal::DelayLine PartConvolveTovDSPInternal::ownDelayLine() const
+{
+    const float* re = fdl.channelSamples(0);
+    return { re, re + spectrumLength, partitionCount };
+}
+
+void PartConvolveTovDSPInternal::accumulateOlder(int count, int spectraChannel, const DelayLine& line)
 {
     float* accRe = accumulator.channelSamples(0);
     float* accIm = accRe + halfSize;
-    float* fdlRe = fdl.channelSamples(0);
-    float* fdlIm = fdlRe + spectrumLength;
     for (int i = 0; i < count; ++i)
     {
-        if (fdlReadSlot >= partitionCount)
+        if (fdlReadSlot >= line.slots)
             fdlReadSlot = 0;
         const int partition = partitionsDone + 1;
         const int slotOffset = fdlReadSlot * halfSize;
-        multiplyAccumulate({accRe, accIm}, {fdlRe + slotOffset, fdlIm + slotOffset},
+        multiplyAccumulate({accRe, accIm}, {line.re + slotOffset, line.im + slotOffset},
                            {ir.partitionRe(spectraChannel, partition), ir.partitionIm(spectraChannel, partition)},
                            halfSize);
         ++fdlReadSlot;
@@ -107,7 +134,7 @@ void PartConvolveTovDSPInternal::accumulateOlder(int count, int spectraChannel)
     }
 }
 
-void PartConvolveTovDSPInternal::spreadOlder(int blockLength, int spectraChannel)
+void PartConvolveTovDSPInternal::spreadOlder(int blockLength, int spectraChannel, const DelayLine& line)
 {
     const int remaining = validSlots - 1 - partitionsDone;
     if (remaining <= 0)
@@ -121,21 +148,28 @@ void PartConvolveTovDSPInternal::spreadOlder(int blockLength, int spectraChannel
         const float target = static_cast<float>(static_cast<double>(validSlots - 1) * chunkCount / k);
         count = std::clamp(static_cast<int>(target - static_cast<float>(partitionsDone)), 0, remaining);
     }
-    accumulateOlder(count, spectraChannel);
+    accumulateOlder(count, spectraChannel, line);
 }
 
 void PartConvolveTovDSPInternal::completeFrame(int spectraChannel)
+{
+    float* fdlRe = fdl.channelSamples(0) + fdlWriteSlot * halfSize;
+    float* fdlIm = fdlRe + spectrumLength;
+    forwardTransform(*engine, nextFrame == 0 ? frameA : frameB, {fdlRe, fdlIm});
+    finishFrame(spectraChannel, fdlRe, fdlIm);
+    fdlWriteSlot = fdlWriteSlot == 0 ? partitionCount - 1 : fdlWriteSlot - 1;
+    fdlReadSlot = fdlWriteSlot + 1;
+}
+
+// The newest product, then the inverse transform of the frame's sum.
+void PartConvolveTovDSPInternal::finishFrame(int spectraChannel, const float* newestRe, const float* newestIm)
 {
     validSlots = std::min(validSlots + 1, partitionCount);
 
     float* accRe = accumulator.channelSamples(0);
     float* accIm = accRe + halfSize;
-    float* fdlRe = fdl.channelSamples(0) + fdlWriteSlot * halfSize;
-    float* fdlIm = fdlRe + spectrumLength;
-    forwardTransform(*engine, nextFrame == 0 ? frameA : frameB, {fdlRe, fdlIm});
-    multiplyAccumulate({accRe, accIm}, {fdlRe, fdlIm},
+    multiplyAccumulate({accRe, accIm}, {newestRe, newestIm},
                        {ir.partitionRe(spectraChannel, 0), ir.partitionIm(spectraChannel, 0)}, halfSize);
-    fdlWriteSlot = fdlWriteSlot == 0 ? partitionCount - 1 : fdlWriteSlot - 1;
 
     // Only the first half of the circular result is valid; it goes, scaled,
     // straight into the half of the ring that the output enters next.
@@ -149,16 +183,104 @@ void PartConvolveTovDSPInternal::completeFrame(int spectraChannel)
     else
         writeB = 0;
     nextFrame = 1 - nextFrame;
-    fdlReadSlot = fdlWriteSlot + 1;
     chunkCount = 0;
     partitionsDone = 0;
 }
 
-void PartConvolveTovDSPInternal::compute(unsigned char* doneFlag, int position, int channel)
+void PartConvolveTovDSPInternal::computeFromFeed(unsigned char* doneFlag, int position, int channel)
 {
-    const float* in = inputs[0].pull(channel, doneFlag, position);
     const int n = output.length;
     float* out = output.data;
+    auto* feed = static_cast<SpectrumFeedTovDSPInternal*>(inputs[0].node(static_cast<int>(
+        static_cast<unsigned int>(channel) % inputs[0].width)));
+    const float* in = inputs[0].pull(channel, doneFlag, position); // the feed's pass-through of its input
+    if (partitionCount <= 0 || in == nullptr || feed->lastPosition != position)
+    {
+        std::memset(out, 0, sizeof(float) * static_cast<size_t>(n));
+        return;
+    }
+    if (resetPending != 0)
+    {
+        // A reset on the feed's current framing, frames still silent.
+        samplesToFrame = feed->blockSamplesToFrame;
+        writeA = feed->blockWriteA;
+        writeB = feed->blockWriteB;
+        nextFrame = feed->blockNextFrame;
+        fdlWriteSlot = 0;
+        chunkCount = 0;
+        partitionsDone = 0;
+        fdlReadSlot = 0;
+        validSlots = 1;
+        resetPending = 0;
+    }
+    const int spectraChannel = wrapIndex(channel, ir.spectra.channelCount);
+    const DelayLine own = ownDelayLine();
+    const DelayLine shared { feed->slotRe(0), feed->slotIm(0), feed->slotCount };
+
+    int frame = 0; // frames completed in this block: the feed's frameSlots index
+    int done = 0;
+    while (done < n)
+    {
+        const int chunk = std::min(n - done, samplesToFrame);
+        const size_t bytes = sizeof(float) * static_cast<size_t>(chunk);
+        if (chunk > 0)
+        {
+            if (!onFeed)
+            {
+                std::memcpy(frameA + writeA, in + done, bytes);
+                std::memcpy(frameB + writeB, in + done, bytes);
+            }
+            std::memcpy(out + done, outputRing + writeA, bytes);
+        }
+        writeA += chunk;
+        writeB += chunk;
+        samplesToFrame -= chunk;
+        done += chunk;
+        ++chunkCount;
+        if (samplesToFrame == 0)
+        {
+            const int slot = frame < feed->framesInBlock ? feed->frameSlots[frame] : 0;
+            ++frame;
+            if (onFeed)
+            {
+                accumulateOlder(validSlots - 1 - partitionsDone, spectraChannel, shared);
+                finishFrame(spectraChannel, feed->slotRe(slot), feed->slotIm(slot));
+                fdlReadSlot = slot;
+            }
+            else
+            {
+                accumulateOlder(validSlots - 1 - partitionsDone, spectraChannel, own);
+                completeFrame(spectraChannel);
+                // Frames 1 and 2 began before this node did, so they differ
+                // from the feed's; the next frame's partitions reach back to
+                // frame 3 at the earliest once P + 1 frames are done.
+                if (++framesSinceStart > partitionCount)
+                {
+                    onFeed = true;
+                    fdlReadSlot = slot;
+                }
+            }
+        }
+        else
+        {
+            spreadOlder(n, spectraChannel, onFeed ? shared : own);
+        }
+    }
+}
+
+void PartConvolveTovDSPInternal::compute(unsigned char* doneFlag, int position, int channel)
+{
+    const int n = output.length;
+    float* out = output.data;
+    if (readsFeeds)
+    {
+        if (n > 0 && out != nullptr)
+            computeFromFeed(doneFlag, position, channel);
+        else
+            inputs[0].pull(channel, doneFlag, position);
+        return;
+    }
+    const float* in = inputs[0].pull(channel, doneFlag, position);
     if (n <= 0 || out == nullptr)
         return;
     if (partitionCount <= 0 || in == nullptr)
@@ -169,6 +291,7 @@ void PartConvolveTovDSPInternal::compute(unsigned char* doneFlag, int position, 
     if (resetPending != 0)
         reset();
     const int spectraChannel = wrapIndex(channel, ir.spectra.channelCount);
+    const DelayLine line = ownDelayLine();
 
     int done = 0;
     while (done < n)
@@ -191,12 +314,12 @@ void PartConvolveTovDSPInternal::compute(unsigned char* doneFlag, int position, 
             // Whatever the spreading has not reached (the block length may have
             // changed inside the period) is accumulated before the newest
             // product, so the sum always runs partitions 1, 2, ... then 0.
-            accumulateOlder(validSlots - 1 - partitionsDone, spectraChannel);
+            accumulateOlder(validSlots - 1 - partitionsDone, spectraChannel, line);
             completeFrame(spectraChannel);
         }
         else
         {
-            spreadOlder(n, spectraChannel);
+            spreadOlder(n, spectraChannel, line);
         }
     }
 }
@@ -209,6 +332,8 @@ TovDSPInternal* PartConvolveTovDSPInternal::channelNode(int channel)
     PartitionedIR narrowed = ir;
     if (spectraChannels > 1)
         narrowed.spectra = wrapChannel(ir.spectra.channels[wrapIndex(channel, spectraChannels)]);
+    if (readsFeeds)
+        return new PartConvolveTovDSPInternal(narrowed, inputs[0].channel(channel), true);
     return new PartConvolveTovDSPInternal(narrowed, inputs[0].channel(channel));
 }
 
@@ -221,6 +346,113 @@ TovDSPArray PartConvolve(const Buffer& ir, const TovDSPArray& input, int start, 
     std::vector<TovDSPInternal*> nodes(static_cast<size_t>(count));
     for (auto& node : nodes)
         node = new PartConvolveTovDSPInternal(segment, input);
+    return TovDSPArray(nodes.data(), count);
+}
+SpectrumFeedTovDSPInternal::SpectrumFeedTovDSPInternal(const TovDSPArray& input, int log2, int partitions,
+                                                       int maxBlockSize)
+    : TovDSPInternal(1), log2Size(log2), fftSize(1 << log2), halfSize(1 << (log2 - 1)),
+      maxPartitions(std::max(1, partitions)), maxFrames(std::max(1, maxBlockSize) / (1 << (log2 - 1)) + 2),
+      slotCount(maxPartitions + maxFrames), engine(new FFTEngineInternal(1 << log2)),
+      spectra(makeZeroedBuffer(1, 2 * slotCount * halfSize)), frames(makeZeroedBuffer(1, 2 * fftSize))
+{
+    setInput(0, input);
+    frameSlots = new int32_t[static_cast<size_t>(maxFrames)]();
+}
+
+SpectrumFeedTovDSPInternal::~SpectrumFeedTovDSPInternal()
+{
+    delete engine;
+    delete[] frameSlots;
+}
+
+void SpectrumFeedTovDSPInternal::compute(unsigned char* doneFlag, int position, int channel)
+{
+    const float* in = inputs[0].pull(channel, doneFlag, position);
+    const int n = output.length;
+    float* out = output.data;
+    framesInBlock = 0;
+    if (n <= 0 || out == nullptr || in == nullptr)
+        return;
+    std::memcpy(out, in, sizeof(float) * static_cast<size_t>(n));
+    if (resetPending)
+    {
+        // As a convolution node starts (see reset there).
+        const int h = drawStartPhase(fftSize);
+        samplesToFrame = 4 * h;
+        writeA = halfSize - 4 * h;
+        writeB = (fftSize - 4 * h) % fftSize;
+        resetPending = false;
+    }
+    blockSamplesToFrame = samplesToFrame;
+    blockWriteA = writeA;
+    blockWriteB = writeB;
+    blockNextFrame = nextFrame;
+
+    float* frameA = frames.channelSamples(0);
+    float* frameB = frameA + fftSize;
+    int done = 0;
+    while (done < n)
+    {
+        const int chunk = std::min(n - done, samplesToFrame);
+        const size_t bytes = sizeof(float) * static_cast<size_t>(chunk);
+        if (chunk > 0)
+        {
+            std::memcpy(frameA + writeA, in + done, bytes);
+            std::memcpy(frameB + writeB, in + done, bytes);
+        }
+        writeA += chunk;
+        writeB += chunk;
+        samplesToFrame -= chunk;
+        done += chunk;
+        if (samplesToFrame == 0)
+        {
+            forwardTransform(*engine, nextFrame == 0 ? frameA : frameB, {slotRe(writeSlot), slotIm(writeSlot)});
+            if (framesInBlock < maxFrames)
+                frameSlots[framesInBlock++] = writeSlot;
+            writeSlot = writeSlot == 0 ? slotCount - 1 : writeSlot - 1;
+            samplesToFrame = halfSize;
+            if (nextFrame == 1)
+                writeA = 0;
+            else
+                writeB = 0;
+            nextFrame = 1 - nextFrame;
+        }
+    }
+}
+
+TovDSPArray SpectrumFeeds(const TovDSPArray& input, int log2Size, int maxPartitions, int maxBlockSize)
+{
+    if (input.width == 0)
+        return TovDSPArray();
+    std::vector<TovDSPInternal*> feeds(input.width);
+    for (unsigned int i = 0; i < input.width; ++i)
+        feeds[i] = new SpectrumFeedTovDSPInternal(input.channel(static_cast<int>(i)), log2Size, maxPartitions,
+                                                  maxBlockSize);
+    return TovDSPArray(feeds.data(), static_cast<int>(input.width));
+}
+
+TovDSPArray PartConvolveFromFeeds(const Buffer& ir, const TovDSPArray& feeds, int start, int end)
+{
+    if (feeds.width == 0)
+        return TovDSPArray();
+    const auto* first = static_cast<const SpectrumFeedTovDSPInternal*>(feeds.node(0));
+    const PartitionedIR segment = partitionIR(ir, start, end, first->log2Size);
+    const int count = std::max<int>(ir.channelCount, static_cast<int>(feeds.width));
+    if (count <= 0)
+        return TovDSPArray();
+    if (segment.partitionCount > first->maxPartitions)
+    {
+        // Longer than the ring: framed and transformed by nodes of its own,
+        // which read the feeds' pass-through of their input (taking no
+        // reference on whatever the feeds read).
+        std::vector<TovDSPInternal*> nodes(static_cast<size_t>(count));
+        for (auto& node : nodes)
+            node = new PartConvolveTovDSPInternal(segment, feeds);
+        return TovDSPArray(nodes.data(), count);
+    }
+    std::vector<TovDSPInternal*> nodes(static_cast<size_t>(count));
+    for (auto& node : nodes)
+        node = new PartConvolveTovDSPInternal(segment, feeds, true);
     return TovDSPArray(nodes.data(), count);
 }
 } // namespace tovdsp

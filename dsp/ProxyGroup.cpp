@@ -59,7 +59,7 @@ void ProxyOwnerTovDSPInternal::groupCheck()
 
 void ProxyOwnerTovDSPInternal::prepare(int blockSize, int position, int channel)
 {
-    if (position == lastPosition)
+    if (position == lastPosition || preparedAlready(blockSize, position, channel))
         return;
     preparedAt = position;
     output.resize(blockSize);
@@ -90,7 +90,7 @@ void ProxyTovDSPInternal::release()
 
 void ProxyTovDSPInternal::prepare(int blockSize, int position, int channel)
 {
-    if (position == lastPosition)
+    if (position == lastPosition || preparedAlready(blockSize, position, channel))
         return;
     preparedAt = position;
     output.resize(blockSize);

@@ -1,13 +1,22 @@
 #include "dsp/SourceNodes.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace tovdsp
 {
 void ScalarBaseTovDSPInternal::fill(float x)
 {
-    if (output.data != nullptr && output.length > 0)
-        std::fill(output.data, output.data + output.length, x);
+    if (output.data == nullptr || output.length <= 0)
+        return;
+    // External memory belongs to someone else, who may write it.
+    if (!output.external && output.data == filledData && output.length <= filledLength
+        && std::memcmp(&x, &filledValue, sizeof x) == 0)
+        return;
+    std::fill(output.data, output.data + output.length, x);
+    filledData = output.data;
+    filledLength = output.length;
+    filledValue = x;
 }
 
 TovDSPInternal* NullTovDSPInternal::toControlRate()

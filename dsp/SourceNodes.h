@@ -12,10 +12,23 @@ class ScalarBaseTovDSPInternal : public TovDSPInternal
 public:
     explicit ScalarBaseTovDSPInternal(float initial) : TovDSPInternal(0), value(initial) {}
 
+    void setCurrentValue(float newValue) override
+    {
+        filledData = nullptr; // the last sample no longer holds the filled value
+        TovDSPInternal::setCurrentValue(newValue);
+    }
+
     float value;
 
 protected:
+    // Writes x over the block unless the buffer already holds it there: only
+    // this node writes its own memory, so a value once filled stays.
     void fill(float x);
+
+private:
+    const float* filledData = nullptr;
+    int filledLength = 0;
+    float filledValue = 0.0f;
 };
 
 class NullTovDSPInternal : public ScalarBaseTovDSPInternal

@@ -37,7 +37,7 @@ void TovDSPInternal::cascadeB()
 
 void TovDSPInternal::prepare(int blockSize, int position, int channel)
 {
-    if (position == lastPosition)
+    if (position == lastPosition || preparedAlready(blockSize, position, channel))
         return;
     output.resize(blockSize);
     for (unsigned int i = 0; i < inputCount; ++i)

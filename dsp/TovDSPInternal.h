@@ -63,6 +63,25 @@ public:
     int lastPosition = -1;     // position of the last computed block
     int finishedAt = -1;       // position at which the node finished
     NodeBuffer output;
+
+protected:
+    // True when this very preparation (position, length, channel) has been
+    // done already; records it otherwise. A node reached along many paths of
+    // one graph is then prepared once per pass, not once per path.
+    bool preparedAlready(int blockSize, int position, int channel)
+    {
+        if (position == preparedPosition && blockSize == preparedLength && channel == preparedChannel)
+            return true;
+        preparedPosition = position;
+        preparedLength = blockSize;
+        preparedChannel = channel;
+        return false;
+    }
+
+private:
+    int preparedPosition = -1;
+    int preparedLength = -1;
+    int preparedChannel = -1;
 };
 
 // The shared silent node. The first request leaves its count at 100000 (and

@@ -1,13 +1,13 @@
 #include "processor/SignalChain.h"
 
-#include "dsp/Arithmetic.h"
 #include "dsp/ArrayList.h"
-#include "dsp/Biquad.h"
+#include "dsp/FilterStrip.h"
 #include "dsp/MixArray.h"
 #include "dsp/PartConvolve.h"
 #include "dsp/Plug.h"
 #include "dsp/RawInput.h"
 #include "dsp/Settings.h"
+#include "dsp/SwitchMix.h"
 
 #include <algorithm>
 #include <cmath>
@@ -34,16 +34,32 @@ struct Segment
 // Growing partitions whose starts equal their partition lengths, so the sum has
 // no latency beyond 32 samples on the first 128.
 constexpr Segment segments[] = { { 0, 128, 6 }, { 128, 512, 8 }, { 512, 2048, 10 }, { 2048, 8192, 12 }, { 8192, 0, 14 } };
+constexpr int segmentCount = 5;
+// Partitions the shared spectra keep for the open-ended last segment: a
+// response of up to 8192 + 12 * 8192 samples (over half a second at 192 kHz).
+// A longer one still plays, with transforms of its own.
+constexpr int tailPartitions = 12;
+
+int maxPartitionsOf(const Segment& segment)
+{
+    const int half = 1 << (segment.log2Size - 1);
+    return segment.end > 0 ? (segment.end - segment.start) / half : tailPartitions;
+}
 
 // One input channel as the convolutions see it. New convolutions are built on
 // the message thread while the audio thread runs the graph; they take their
 // references here instead of on the raw input's group, whose reference counts
 // the audio thread reads while preparing. A tap belongs to no group, so its
 // count is only ever touched on the message thread.
+//
+// A tap also holds its channel's spectrum feeds, one per segment size: every
+// convolution made on the taps reads its forward transforms from them.
 class InputTapNode : public tovdsp::TovDSPInternal
 {
 public:
     explicit InputTapNode(const TovDSPArray& source) : tovdsp::TovDSPInternal(1) { setInput(0, source); }
+
+    TovDSPArray feeds[segmentCount];
 
     void compute(unsigned char* doneFlag, int position, int channel) override
     {
@@ -65,13 +81,6 @@ TovDSPArray pointerTo(const std::atomic<float>& value)
 {
     return TovDSPArray(&value);
 }
-
-// (stage * (1 - bypass)) + (dry * bypass)
-TovDSPArray bypassMix(const TovDSPArray& stage, const TovDSPArray& complement, const TovDSPArray& dry,
-                      const TovDSPArray& bypass)
-{
-    return tovdsp::Add(tovdsp::Multiply(stage, complement), tovdsp::Multiply(dry, bypass));
-}
 } // namespace
 
 SignalChain::SignalChain(int channelCount, int blockSize, LiveValues& live)
@@ -80,29 +89,27 @@ SignalChain::SignalChain(int channelCount, int blockSize, LiveValues& live)
     inputStaging = tovdsp::makeZeroedBuffer(numChannels, maxBlockSize);
     rawInputs = tovdsp::RawInput(numChannels);
     convolutionInput = makeInputTaps(rawInputs);
-
-    const auto complementOf = [](const std::atomic<float>& value) {
-        return tovdsp::Subtract(TovDSPArray(1.0f), pointerTo(value));
-    };
-    const TovDSPArray muteComplement[2] = { complementOf(live.channels[0].mute), complementOf(live.channels[1].mute) };
-    TovDSPArray bypassComplements[2][4];
-    for (int c = 0; c < 2; ++c)
+    std::vector<tovdsp::TovDSPInternal*> allFeeds;
+    for (int k = 0; k < segmentCount; ++k)
     {
-        auto& values = live.channels[c];
-        bypassComplements[c][0] = complementOf(values.hpfBypass);
-        bypassComplements[c][1] = complementOf(values.lmfBypass);
-        bypassComplements[c][2] = complementOf(values.hmfBypass);
-        bypassComplements[c][3] = complementOf(values.lpfBypass);
+        const auto feeds = tovdsp::SpectrumFeeds(rawInputs, segments[k].log2Size, maxPartitionsOf(segments[k]),
+                                                 maxBlockSize);
+        for (unsigned int i = 0; i < feeds.width; ++i)
+        {
+            static_cast<InputTapNode*>(convolutionInput.node((int) i))->feeds[k] = feeds.channel((int) i);
+            allFeeds.push_back(feeds.node((int) i)->retainNode());
+        }
     }
+    spectrumFeeds = TovDSPArray(allFeeds.data(), (int) allFeeds.size());
 
     for (auto& channel : channels)
         channel.plug = tovdsp::Plug(rawInputs);
     for (int c = 0; c < 2; ++c)
-        channels[c].output = buildStrip(channels[c].plug, live.channels[c], bypassComplements[c]);
+        channels[c].output = buildStrip(channels[c].plug, live.channels[c]);
 
-    mix = tovdsp::Add(tovdsp::Multiply(channels[0].output, muteComplement[0]),
-                      tovdsp::Multiply(channels[1].output, muteComplement[1]));
-    outputs = tovdsp::Multiply(mix, pointerTo(live.outputLevel));
+    // (C1 * (1 - mute1) + C2 * (1 - mute2)) * output level
+    outputs = tovdsp::MutedSum(channels[0].output, channels[1].output, pointerTo(live.channels[0].mute),
+                               pointerTo(live.channels[1].mute), pointerTo(live.outputLevel));
 
     // The output nodes give up the buffers they own when the host lends them
     // its memory; do that here, so the first block frees nothing on the audio thread.
@@ -113,29 +120,54 @@ SignalChain::SignalChain(int channelCount, int blockSize, LiveValues& live)
 
 SignalChain::~SignalChain() = default;
 
-TovDSPArray SignalChain::buildStrip(const TovDSPArray& x, ChannelLiveValues& live, const TovDSPArray complements[4])
+// Each stage is mixed with its own input by its bypass switch:
+// stage * (1 - bypass) + input * bypass. The level scales both branches of the
+// last mix, the low-pass and its input.
+TovDSPArray SignalChain::buildStrip(const TovDSPArray& x, ChannelLiveValues& live)
 {
-    const TovDSPArray one(1.0f), zero(0.0f), wide(inverseQWide), narrow(inverseQNarrow);
-
-    const auto h = tovdsp::BHiPass(x, pointerTo(live.hpfHz), wide, one, zero);
-    const auto s1 = bypassMix(h, complements[0], x, pointerTo(live.hpfBypass));
-
-    const auto m = tovdsp::BPeakEQ(s1, pointerTo(live.lmfHz), wide, pointerTo(live.lmGainDb), one, zero);
-    const auto s2 = bypassMix(m, complements[1], s1, pointerTo(live.lmfBypass));
-
-    const auto k = tovdsp::BPeakEQ(s2, pointerTo(live.hmfHz), narrow, pointerTo(live.hmGainDb), one, zero);
-    const auto s3 = bypassMix(k, complements[2], s2, pointerTo(live.hmfBypass));
-
-    const auto l = tovdsp::BLowPass(s3, pointerTo(live.lpfHz), narrow, pointerTo(live.level), zero);
-    const auto d = tovdsp::Multiply(s3, pointerTo(live.level));
-    return bypassMix(l, complements[3], d, pointerTo(live.lpfBypass));
+    const TovDSPArray wide(inverseQWide), narrow(inverseQNarrow);
+    tovdsp::FilterStripParameters p;
+    p.frequency[0] = pointerTo(live.hpfHz);
+    p.frequency[1] = pointerTo(live.lmfHz);
+    p.frequency[2] = pointerTo(live.hmfHz);
+    p.frequency[3] = pointerTo(live.lpfHz);
+    p.inverseQ[0] = p.inverseQ[1] = wide;
+    p.inverseQ[2] = p.inverseQ[3] = narrow;
+    p.gainDb[0] = pointerTo(live.lmGainDb);
+    p.gainDb[1] = pointerTo(live.hmGainDb);
+    p.bypass[0] = pointerTo(live.hpfBypass);
+    p.bypass[1] = pointerTo(live.lmfBypass);
+    p.bypass[2] = pointerTo(live.hmfBypass);
+    p.bypass[3] = pointerTo(live.lpfBypass);
+    p.level = pointerTo(live.level);
+    return tovdsp::FilterStrip(x, p);
 }
 
 TovDSPArray SignalChain::makeConvolution(const tovdsp::Buffer& ir, const TovDSPArray& input)
 {
-    TovDSPArray parts[5];
-    for (int i = 0; i < 5; ++i)
-        parts[i] = tovdsp::PartConvolve(ir, input, segments[i].start, segments[i].end, segments[i].log2Size);
+    // On the chain's taps, the segments share the taps' transforms.
+    std::vector<InputTapNode*> taps;
+    for (unsigned int i = 0; i < input.width; ++i)
+        if (auto* tap = dynamic_cast<InputTapNode*>(input.node((int) i)); tap != nullptr)
+            taps.push_back(tap);
+    const bool shared = input.width > 0 && taps.size() == input.width;
+
+    TovDSPArray parts[segmentCount];
+    for (int i = 0; i < segmentCount; ++i)
+    {
+        if (shared)
+        {
+            std::vector<tovdsp::TovDSPInternal*> feeds;
+            for (auto* tap : taps)
+                feeds.push_back(tap->feeds[i].node(0)->retainNode());
+            parts[i] = tovdsp::PartConvolveFromFeeds(ir, TovDSPArray(feeds.data(), (int) feeds.size()),
+                                                     segments[i].start, segments[i].end);
+        }
+        else
+        {
+            parts[i] = tovdsp::PartConvolve(ir, input, segments[i].start, segments[i].end, segments[i].log2Size);
+        }
+    }
 
     // Summed longest-partition first.
     auto* list = new tovdsp::ArrayList();
@@ -175,6 +207,9 @@ void SignalChain::process(const float* const* inputs, int numInputs, float* cons
     for (int i = 0; i < produced; ++i)
         outputs.setOutputBuffer(i, outputChannels[i], length);
     outputs.process(length, (int) position);
+    // Feeds no convolution read this block keep framing their input, so a
+    // convolution that starts reading them later finds current frames.
+    spectrumFeeds.process(length, (int) position);
     // Back to parked memory: the nodes read their last sample when the next
     // block lends them memory, and the host may have freed this block's by then.
     for (int i = 0; i < produced; ++i)

@@ -28,7 +28,10 @@ public:
     const tovdsp::TovDSPArray& getConvolutionInput() const { return convolutionInput; }
 
     // Five segments of the response, summed: a quarter of the convolution,
-    // its first 128 samples 32 samples late. Message thread; allocates and plans FFTs.
+    // its first 128 samples 32 samples late. Made on getConvolutionInput(),
+    // the segments read the forward transforms the chain makes once per input
+    // channel and partition size; on any other input they make their own.
+    // Message thread; allocates and plans FFTs.
     static tovdsp::TovDSPArray makeConvolution(const tovdsp::Buffer& ir, const tovdsp::TovDSPArray& input);
 
     // Makes `convolution` the channel's sound, crossfading over 10 ms.
@@ -51,8 +54,7 @@ private:
         tovdsp::TovDSPArray output;
     };
 
-    tovdsp::TovDSPArray buildStrip(const tovdsp::TovDSPArray& x, ChannelLiveValues& live,
-                                   const tovdsp::TovDSPArray complements[4]);
+    tovdsp::TovDSPArray buildStrip(const tovdsp::TovDSPArray& x, ChannelLiveValues& live);
 
     const int numChannels;
     const int maxBlockSize;
@@ -60,8 +62,8 @@ private:
     tovdsp::Buffer outputParking; // the output nodes' memory whenever the host's is not lent
     tovdsp::TovDSPArray rawInputs;
     tovdsp::TovDSPArray convolutionInput;
+    tovdsp::TovDSPArray spectrumFeeds; // every tap's, pulled on every block
     ChannelChain channels[2];
-    tovdsp::TovDSPArray mix;
     tovdsp::TovDSPArray outputs;
 };
 } // namespace morvane3

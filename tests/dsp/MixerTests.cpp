@@ -1,7 +1,13 @@
 // The mixer: channel-by-channel sums of a list of arrays.
 #include "GraphTestSupport.h"
 
+#include "dsp/Arithmetic.h"
+#include "dsp/SwitchMix.h"
+
 #include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
 
 using namespace tovdsp;
 using graphtest::ProbeNode;
@@ -54,4 +60,53 @@ TEST(Mixer, NoListGivesTheNullArrayAndAnEmptyListASilentOutput)
     empty->release();
     ASSERT_EQ(mix.width, 1u);
     EXPECT_EQ(graphtest::pullBlock(mix, 0, 8, 0), std::vector<float>(8, 0.0f));
+}
+
+namespace
+{
+std::vector<uint32_t> bitsOf(const std::vector<float>& samples)
+{
+    std::vector<uint32_t> bits(samples.size());
+    std::memcpy(bits.data(), samples.data(), sizeof(float) * samples.size());
+    return bits;
+}
+
+TovDSPArray signal(std::vector<float> samples)
+{
+    return TovDSPArray(new graphtest::SignalNode(std::move(samples)));
+}
+} // namespace
+
+// The fused switch mixes must give the arithmetic trees' bits: signed zeros
+// included, with switch values that are constant over a block (the SIMD path)
+// or move per sample, and block lengths that leave a scalar tail.
+TEST(Mixer, FusedSwitchMixesMatchTheArithmeticTreesBitForBit)
+{
+    constexpr int total = 61;
+    std::vector<float> a(total), b(total), moving(total);
+    for (int i = 0; i < total; ++i)
+    {
+        a[(size_t) i] = (i % 5 == 0) ? -0.0f : 0.37f * (float) (i - 30) + 1.0e-3f * (float) (i * i);
+        b[(size_t) i] = (i % 7 == 0) ? 0.0f : -0.61f * (float) (i - 17);
+        moving[(size_t) i] = (float) (i % 4) / 3.0f;
+    }
+    for (float switchValue : { 0.0f, -0.0f, 1.0f, 0.3f, -1.0f })
+    {
+        for (int movingSwitch = 0; movingSwitch < 2; ++movingSwitch)
+        {
+            const auto s = [&] { return movingSwitch ? signal(moving) : TovDSPArray(switchValue); };
+            TovDSPArray fused = SwitchMix(signal(a), signal(b), s(), TovDSPArray(0.7f));
+            TovDSPArray tree = Add(Multiply(Multiply(signal(a), 0.7f), Subtract(TovDSPArray(1.0f), s())),
+                                   Multiply(Multiply(signal(b), 0.7f), s()));
+            EXPECT_EQ(bitsOf(graphtest::render(fused, 1, total, 13)[0]), bitsOf(graphtest::render(tree, 1, total, 13)[0]))
+                << "switch " << switchValue << (movingSwitch ? " per sample" : " per block");
+
+            TovDSPArray sum = MutedSum(signal(a), signal(b), s(), TovDSPArray(switchValue), TovDSPArray(0.9f));
+            TovDSPArray sumTree = Multiply(Add(Multiply(signal(a), Subtract(TovDSPArray(1.0f), s())),
+                                               Multiply(signal(b), Subtract(TovDSPArray(1.0f), TovDSPArray(switchValue)))),
+                                           TovDSPArray(0.9f));
+            EXPECT_EQ(bitsOf(graphtest::render(sum, 1, total, 13)[0]), bitsOf(graphtest::render(sumTree, 1, total, 13)[0]))
+                << "mute " << switchValue << (movingSwitch ? " per sample" : " per block");
+        }
+    }
 }

@@ -261,3 +261,67 @@ TEST(PartConvolveAccuracy, SamePhaseGivesBitIdenticalOutputWhateverTheBlockLengt
         EXPECT_GT(norm2(first), 1.0);
     }
 }
+
+// Convolutions reading shared spectrum feeds: one from the start, one that
+// joins mid-stream (it must start from silence, as a node of its own would,
+// then move to the shared spectra), and one too long for the feed's ring
+// (nodes of its own). Each must match the direct convolution of what it heard.
+TEST(PartConvolveAccuracy, ReadersOfSharedSpectraMatchDirectConvolutionOfWhatTheyHeard)
+{
+    const std::vector<float> irs[3] = { decayingResponse(3000, 31u, 900.0), decayingResponse(2800, 32u, 700.0),
+                                        decayingResponse(5000, 33u, 2000.0) };
+    const size_t total = 24000;
+    const std::vector<float> x = noise(total, 34u);
+    constexpr int maxBlock = 700;
+    for (const Segment& s : { Segment { 0, 128, 6 }, Segment { 128, 0, 10 } })
+    {
+        TovDSPArray feeds = SpectrumFeeds(feedArray(x), s.log2Size, 6, maxBlock);
+        TovDSPArray readers[3];
+        size_t startOf[3] = { 0, 0, 0 };
+        std::vector<float> out[3];
+        auto lengths = randomLengths(35u, 1, maxBlock);
+        int position = 0;
+        for (int block = 0; static_cast<size_t>(position) < total; ++block)
+        {
+            const int n = std::min<int>(lengths(block), static_cast<int>(total) - position);
+            for (int r = 0; r < 3; ++r)
+            {
+                if (readers[r].isNull() && (r != 1 || position >= 5001))
+                {
+                    const Buffer ir = bufferFromSamples(static_cast<int32_t>(irs[r].size()), irs[r].data());
+                    readers[r] = PartConvolveFromFeeds(ir, feeds, s.start, s.end);
+                    startOf[r] = static_cast<size_t>(position);
+                }
+            }
+            feeds.prepare(-1, n, position);
+            for (auto& reader : readers)
+                if (!reader.isNull())
+                    reader.prepare(-1, n, position);
+            unsigned char done = 0;
+            for (int r = 0; r < 3; ++r)
+            {
+                if (readers[r].isNull())
+                {
+                    out[r].insert(out[r].end(), static_cast<size_t>(n), 0.0f);
+                    continue;
+                }
+                const float* data = readers[r].pull(0, &done, position);
+                out[r].insert(out[r].end(), data, data + n);
+            }
+            feeds.pull(-1, &done, position);
+            position += n;
+        }
+        ASSERT_GT(startOf[1], 5000u);
+        for (int r = 0; r < 3; ++r)
+        {
+            std::vector<float> heard = x;
+            std::fill(heard.begin(), heard.begin() + static_cast<long>(startOf[r]), 0.0f);
+            const Expectation expected = expectSegment(irs[r], s, heard, total);
+            size_t where = 0;
+            EXPECT_LE(maxError(out[r], expected.output, &where), expected.bound)
+                << "reader " << r << " of segment (" << s.start << ", " << s.end << ", " << s.log2Size
+                << "), worst at sample " << where;
+            EXPECT_GT(testsupport::rms(expected.output), 1000.0 * expected.bound);
+        }
+    }
+}

@@ -1,0 +1,242 @@
+#include "dsp/FilterStrip.h"
+
+#include "dsp/SwitchMix.h"
+
+#include <algorithm>
+
+#include <emmintrin.h>
+
+namespace tovdsp
+{
+namespace
+{
+enum Input
+{
+    signalInput = 0,
+    frequencyInput = 1,
+    inverseQInput = 5,
+    gainInput = 9,
+    bypassInput = 11,
+    levelInput = 15
+};
+
+const TovDSPArray& usable(const TovDSPArray& array)
+{
+    return array.width > 0 ? array : TovDSPArray::null();
+}
+
+float valueAt(const TovDSPArray& array, int channel)
+{
+    return array.nodes[static_cast<unsigned int>(channel) % array.width]->currentValue(channel);
+}
+
+double d(float x)
+{
+    return static_cast<double>(x);
+}
+
+float fl(double x)
+{
+    return static_cast<float>(x);
+}
+
+// SwitchMix's arithmetic, for the values the strip starts from.
+float switchMix(float a, float b, float s, float gain, bool hasGain)
+{
+    if (hasGain)
+    {
+        a = fl(d(a) * d(gain));
+        b = fl(d(b) * d(gain));
+    }
+    const float complement = fl(1.0 - d(s));
+    return fl(d(fl(d(a) * d(complement))) + d(fl(d(b) * d(s))));
+}
+
+bool fusable(const TovDSPArray& signal, const FilterStripParameters& p)
+{
+    if (signal.width < 1 || signal.width > 2)
+        return false;
+    auto blockConstant = [](const TovDSPArray& array) {
+        return array.width == 1 && array.nodes[0]->isBlockConstant();
+    };
+    for (int k = 0; k < 4; ++k)
+        if (!blockConstant(p.frequency[k]) || !blockConstant(p.inverseQ[k]) || !blockConstant(p.bypass[k]))
+            return false;
+    return blockConstant(p.gainDb[0]) && blockConstant(p.gainDb[1]) && blockConstant(p.level);
+}
+} // namespace
+
+FilterStripTovDSPInternal::FilterStripTovDSPInternal(const TovDSPArray& signal, const FilterStripParameters& p)
+    : ProxyOwnerTovDSPInternal(numInputs, static_cast<int>(signal.width) - 1),
+      channels(static_cast<int>(signal.width))
+{
+    setInput(signalInput, signal);
+    for (unsigned int k = 0; k < 4; ++k)
+    {
+        setInput(frequencyInput + k, usable(p.frequency[k]));
+        setInput(inverseQInput + k, usable(p.inverseQ[k]));
+        setInput(bypassInput + k, usable(p.bypass[k]));
+    }
+    setInput(gainInput, usable(p.gainDb[0]));
+    setInput(gainInput + 1, usable(p.gainDb[1]));
+    setInput(levelInput, usable(p.level));
+
+    const TovDSPArray none;
+    filters[0] = new BHiPassTovDSPInternal(none, none, none);
+    filters[1] = new BPeakEQTovDSPInternal(none, none, none, none);
+    filters[2] = new BPeakEQTovDSPInternal(none, none, none, none);
+    filters[3] = new BLowPassTovDSPInternal(none, none, none);
+    prime();
+}
+
+FilterStripTovDSPInternal::~FilterStripTovDSPInternal()
+{
+    for (auto* filter : filters)
+        filter->release();
+}
+
+// Coefficients and delay values as the tree's filter nodes are made with
+// (see the Biquad factories): from the current values of their arguments.
+void FilterStripTovDSPInternal::prime()
+{
+    for (int s = 0; s < 4; ++s)
+    {
+        const bool peak = s == 1 || s == 2;
+        filters[s]->setCoefficients(valueAt(inputs[frequencyInput + s], 0), valueAt(inputs[inverseQInput + s], 0),
+                                    peak ? valueAt(inputs[gainInput + s - 1], 0) : 1.0f);
+    }
+    for (int c = 0; c < channels; ++c)
+    {
+        const float x = valueAt(inputs[signalInput], c);
+        float stageIn = x;
+        for (int s = 0; s < 4; ++s)
+        {
+            const bool peak = s == 1 || s == 2;
+            const float primed = BEQBaseTovDSPInternal::sanitise(
+                peak ? fl(d(valueAt(inputs[gainInput + s - 1], c)) * d(stageIn)) : stageIn);
+            lanes[s].state1[c] = lanes[s].state2[c] = d(primed);
+            const bool last = s == 3;
+            stageIn = switchMix(primed, stageIn, valueAt(inputs[bypassInput + s], c),
+                                last ? valueAt(inputs[levelInput], c) : 1.0f, last);
+        }
+        outputTable[c]->setCurrentValue(stageIn);
+    }
+}
+
+void FilterStripTovDSPInternal::updateCoefficients(int stage, float frequency, float inverseQ, float gain)
+{
+    BEQBaseTovDSPInternal& f = *filters[stage];
+    if (frequency == f.lastFrequency && inverseQ == f.lastInverseQ && gain == f.lastGain)
+        return;
+    f.setCoefficients(frequency, inverseQ, gain);
+    f.lastFrequency = frequency;
+    f.lastInverseQ = inverseQ;
+    f.lastGain = gain;
+}
+
+void FilterStripTovDSPInternal::compute(unsigned char* doneFlag, int position, int)
+{
+    const int length = output.length;
+    const float* in0 = inputs[signalInput].pull(0, doneFlag, position);
+    const float* in1 = channels > 1 ? inputs[signalInput].pull(1, doneFlag, position) : in0;
+    float value[numInputs] = {};
+    for (unsigned int k = 1; k < numInputs; ++k)
+    {
+        const float* samples = inputs[k].pull(0, doneFlag, position);
+        value[k] = samples != nullptr ? samples[0] : 0.0f;
+    }
+    const int n0 = readyOutput(0, length);
+    const int n1 = channels > 1 ? readyOutput(1, length) : n0;
+    const int n = std::min(n0, n1);
+    if (n <= 0 || in0 == nullptr || in1 == nullptr)
+        return;
+    float* out0 = outputTable[0]->output.data;
+    float* out1 = channels > 1 ? outputTable[1]->output.data : nullptr;
+
+    // The high-pass and low-pass nodes' gain input is a constant 0, which
+    // their coefficients ignore.
+    updateCoefficients(0, value[frequencyInput], value[inverseQInput], 0.0f);
+    updateCoefficients(1, value[frequencyInput + 1], value[inverseQInput + 1], value[gainInput]);
+    updateCoefficients(2, value[frequencyInput + 2], value[inverseQInput + 2], value[gainInput + 1]);
+    updateCoefficients(3, value[frequencyInput + 3], value[inverseQInput + 3], 0.0f);
+
+    __m128d f1[4], f2[4], c0[4], c1[4], c2[4], s1[4], s2[4];
+    __m128 dry[4], wet[4];
+    for (int s = 0; s < 4; ++s)
+    {
+        const BEQBaseTovDSPInternal& f = *filters[s];
+        f1[s] = _mm_set1_pd(d(f.feedback1));
+        f2[s] = _mm_set1_pd(d(f.feedback2));
+        c0[s] = _mm_set1_pd(d(f.b0));
+        c1[s] = _mm_set1_pd(d(f.b1));
+        c2[s] = _mm_set1_pd(d(f.b2));
+        s1[s] = _mm_loadu_pd(lanes[s].state1);
+        s2[s] = _mm_loadu_pd(lanes[s].state2);
+        const float bypass = value[bypassInput + s];
+        dry[s] = _mm_set1_ps(bypass);
+        wet[s] = _mm_set1_ps(fl(1.0 - d(bypass)));
+    }
+    const __m128 level = _mm_set1_ps(value[levelInput]);
+
+    // Every operation is the filter node's or the mix node's, in the same
+    // order, on both channels at once (float products and sums of floats are
+    // the mix nodes' double ones, rounded).
+    for (int i = 0; i < n; ++i)
+    {
+        __m128 signal = _mm_setr_ps(in0[i], in1[i], 0.0f, 0.0f);
+        for (int s = 0; s < 4; ++s)
+        {
+            const __m128d x = _mm_cvtps_pd(signal);
+            const __m128d sum = _mm_add_pd(_mm_add_pd(_mm_mul_pd(s1[s], f1[s]), x), _mm_mul_pd(f2[s], s2[s]));
+            const __m128d w = _mm_cvtps_pd(_mm_cvtpd_ps(sum));
+            const __m128d y = _mm_add_pd(_mm_add_pd(_mm_mul_pd(c0[s], w), _mm_mul_pd(c1[s], s1[s])),
+                                         _mm_mul_pd(c2[s], s2[s]));
+            s2[s] = s1[s];
+            s1[s] = w;
+            __m128 stage = _mm_cvtpd_ps(y);
+            __m128 through = signal;
+            if (s == 3)
+            {
+                stage = _mm_mul_ps(stage, level);
+                through = _mm_mul_ps(through, level);
+            }
+            signal = _mm_add_ps(_mm_mul_ps(stage, wet[s]), _mm_mul_ps(through, dry[s]));
+        }
+        _mm_store_ss(out0 + i, signal);
+        if (out1 != nullptr)
+            _mm_store_ss(out1 + i, _mm_shuffle_ps(signal, signal, 1));
+    }
+
+    for (int s = 0; s < 4; ++s)
+    {
+        double state[2];
+        _mm_storeu_pd(state, s1[s]);
+        for (int c = 0; c < 2; ++c)
+            lanes[s].state1[c] = d(BEQBaseTovDSPInternal::sanitise(fl(state[c])));
+        _mm_storeu_pd(state, s2[s]);
+        for (int c = 0; c < 2; ++c)
+            lanes[s].state2[c] = d(BEQBaseTovDSPInternal::sanitise(fl(state[c])));
+    }
+}
+
+TovDSPArray FilterStrip(const TovDSPArray& signal, const FilterStripParameters& p)
+{
+    if (fusable(signal, p))
+    {
+        auto* strip = new FilterStripTovDSPInternal(signal, p);
+        TovDSPArray result = strip->makeOutputs();
+        for (unsigned int c = 0; c < result.width; ++c)
+            result.nodes[c]->setCurrentValue(strip->outputNode(static_cast<int>(c))->output.lastSample());
+        return result;
+    }
+    const TovDSPArray one(1.0f), zero(0.0f);
+    const auto h = BHiPass(signal, p.frequency[0], p.inverseQ[0], one, zero);
+    const auto s1 = SwitchMix(h, signal, p.bypass[0]);
+    const auto m = BPeakEQ(s1, p.frequency[1], p.inverseQ[1], p.gainDb[0], one, zero);
+    const auto s2 = SwitchMix(m, s1, p.bypass[1]);
+    const auto k = BPeakEQ(s2, p.frequency[2], p.inverseQ[2], p.gainDb[1], one, zero);
+    const auto s3 = SwitchMix(k, s2, p.bypass[2]);
+    const auto l = BLowPass(s3, p.frequency[3], p.inverseQ[3], one, zero);
+    return SwitchMix(l, s3, p.bypass[3], p.level);
+}
+} // namespace tovdsp
