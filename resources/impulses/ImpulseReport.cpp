@@ -227,6 +227,18 @@ int main(int argc, char** argv)
     row("   like for like: 8-16 kHz level", summary(air, " dB"), "", realOf(&Figures::air8to16, " dB"));
     row("   like for like: 16-20 kHz level", summary(top, " dB"), "", realOf(&Figures::top16to20, " dB"));
 
+    const auto guitarTop = collect(all, [](const Entry& e) { return e.guitar(); }, [](const Entry& e) { return e.fig.top16to20; });
+    const auto guitarAir = collect(all, [](const Entry& e) { return e.guitar(); }, [](const Entry& e) { return e.fig.air8to16; });
+    auto loudest = [&all](double Figures::*field) {
+        const Entry* best = nullptr;
+        for (const Entry& e : all)
+            if (e.guitar() && (best == nullptr || e.fig.*field > best->fig.*field))
+                best = &e;
+        return "; highest: " + responseName((best->cabinet * microphoneCount + best->microphone) * placementCount + best->placement);
+    };
+    row("   every guitar response: 16-20 kHz level", summary(guitarTop, " dB"), loudest(&Figures::top16to20), "");
+    row("   every guitar response: 8-16 kHz level", summary(guitarAir, " dB"), loudest(&Figures::air8to16), "");
+
     std::vector<const Figures*> likeSet;
     std::vector<int> groups;
     for (const Entry& e : all)
