@@ -210,6 +210,12 @@ int main(int argc, char** argv)
         misses(countIf(after, [](double v) { return v < -48 || v > -23; }), static_cast<int>(after.size()), "outside -48..-23 dB"),
         realOf(&Figures::energyAfter50ms, " dB"));
     row("   decay to -40 dB", summary(decay, " ms"), "", realOf(&Figures::decayTo40Ms, " ms"));
+    for (int d = 0; d < 3; ++d)
+    {
+        const auto drr = collect(all, [d](const Entry& e) { return e.placement % 3 == d; }, [](const Entry& e) { return e.fig.directToReverberant; });
+        row(d == 0 ? "   direct-to-reverberant above 500 Hz, Close" : d == 1 ? "   direct-to-reverberant above 500 Hz, Mid" : "   direct-to-reverberant above 500 Hz, Far",
+            summary(drr, " dB"), "", d == 0 ? realOf(&Figures::directToReverberant, " dB") : "");
+    }
     int orderMisses = 0;
     for (size_t i = 0; i + 2 < all.size(); i += 3)
         if (!(all[i].fig.energyAfter50ms < all[i + 1].fig.energyAfter50ms && all[i + 1].fig.energyAfter50ms < all[i + 2].fig.energyAfter50ms))

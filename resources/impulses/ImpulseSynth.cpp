@@ -18,7 +18,7 @@ constexpr double speedOfSound = 343.0;
 constexpr int bigSize = 1 << 17;  // fine grid for the cepstral minimum phase
 constexpr int workSize = 1 << 15; // 0.74 s: holds the response, its paths and its tail
 constexpr int fadeLength = 882;   // 20 ms
-constexpr double rearCancellation = 1.2; // effective part of the rear path the dipole sees
+constexpr double rearCancellation = 1.1; // effective part of the rear path the dipole sees
 constexpr double baffleStepDb = 5.0; // full space against half space, less what the floor gives back
 
 // splitmix64: small, fast and the same everywhere.
@@ -333,9 +333,9 @@ double sourceGain(const Voice& v, double f, double theta)
     const double k = 2 * pi * f / speedOfSound;
     if (theta <= pi / 2)
     {
-        // The breaking-up cone is no rigid piston: its outer zones keep
-        // radiating off axis, so the treble there never falls past a floor.
-        const double floor = std::pow(10.0, cone.offAxisFloorDb / 10);
+        // At the top the breaking-up cone radiates from its centre alone, a
+        // small source: off axis the treble falls no further than a floor.
+        const double floor = std::pow(10.0, cone.offAxisFloorDb / 10) * butterHighPass(f / cone.offAxisFloorHz, 2);
         return std::sqrt(floor + (1 - floor) * tables.pistonPower(k * v.sourceRadius * std::sin(theta)));
     }
     // Behind the baffle only the lows diffract round the box.

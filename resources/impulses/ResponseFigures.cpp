@@ -176,6 +176,21 @@ Figures measure(const std::vector<double>& samples, double sampleRate)
             fig.decayTo40Ms = 1000.0 * static_cast<double>(n - onset) / sampleRate;
             break;
         }
+
+    // 2nd-order Butterworth high-pass at 500 Hz (bilinear, prewarped).
+    const double k = std::tan(3.14159265358979323846 * 500.0 / sampleRate), norm = 1 / (1 + std::sqrt(2.0) * k + k * k);
+    const double a1 = 2 * (k * k - 1) * norm, a2 = (1 - std::sqrt(2.0) * k + k * k) * norm;
+    double s1 = 0, s2 = 0, direct = 0, rest = 0;
+    const double windowStart = static_cast<double>(onset) - 0.0005 * sampleRate, windowEnd = static_cast<double>(onset) + 0.0025 * sampleRate;
+    for (size_t n = 0; n < samples.size(); ++n)
+    {
+        const double y = norm * samples[n] + s1;
+        s1 = -2 * norm * samples[n] - a1 * y + s2;
+        s2 = norm * samples[n] - a2 * y;
+        const double at = static_cast<double>(n);
+        (at >= windowStart && at < windowEnd ? direct : rest) += y * y;
+    }
+    fig.directToReverberant = toDb(direct / std::max(rest, 1e-300));
     return fig;
 }
 

@@ -27,6 +27,7 @@ struct Figures
     double top16to20 = 0;
     double energyAfter50ms = 0; // dB re the whole response
     double decayTo40Ms = 0;  // onset to -40 dB of the backward-integrated energy (ms; -1 if never)
+    double directToReverberant = 0; // after a 500 Hz high-pass: onset -0.5..+2.5 ms against the rest (dB)
     std::vector<double> sixth; // 1/6-octave curve re mids on gridHz()
 };
 
