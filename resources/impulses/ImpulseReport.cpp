@@ -46,7 +46,7 @@ std::string summary(const std::vector<double>& v, const char* unit)
     if (v.empty())
         return "n/a";
     char s[96];
-    std::snprintf(s, sizeof s, "median %+.1f%s, %+.1f..%+.1f (n=%zu)", median(v), unit, *std::min_element(v.begin(), v.end()),
+    std::snprintf(s, sizeof s, "median %+.2f%s, %+.2f..%+.2f (n=%zu)", median(v), unit, *std::min_element(v.begin(), v.end()),
                   *std::max_element(v.begin(), v.end()), v.size());
     return s;
 }
@@ -268,6 +268,9 @@ int main(int argc, char** argv)
     const auto guitarLows = collect(all, [](const Entry& e) { return e.guitar() && e.close() && e.onAxis(); },
                                     [](const Entry& e) { return e.fig.lows40to80; });
     row("bass cabinets, Close On Axis: 40-80 Hz level", summary(bassLows, " dB"), "; guitar " + summary(guitarLows, " dB"), "");
+    const auto bassCorner = collect(all, [](const Entry& e) { return !e.guitar() && !e.onAxis(); }, [](const Entry& e) { return e.fig.highCornerHz; });
+    row("bass cabinets, Off Axis: high corner (-10 dB re mids; not below 3 kHz)", summary(bassCorner, " Hz"),
+        misses(countIf(bassCorner, [](double v) { return v < 3000; }), static_cast<int>(bassCorner.size()), "below 3 kHz"), "");
 
     if (perCabinet)
     {

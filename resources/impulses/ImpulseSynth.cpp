@@ -214,11 +214,11 @@ Voice makeVoice(int index)
     if (!bassCone)
         v.cabinetPeaks.push_back(jitter(cone.upperMidRise));
     // The box's panels and the cone's lower modes colour the body of the sound.
-    for (int i = 0; i < cone.bodyFeatures; ++i)
+    for (int i = 0; i < (bassCone ? 0 : cone.bodyFeatures); ++i)
     {
         Peak p;
         p.hz = cone.bodyLowHz * std::pow(cone.bodyHighHz / cone.bodyLowHz, (i + cabRng.uniform()) / cone.bodyFeatures);
-        p.db = cabRng.symmetric() * cone.bodyDb * breakupScale;
+        p.db = cabRng.symmetric() * cone.bodyDb;
         p.q = 1.2 + 1.3 * cabRng.uniform();
         v.cabinetPeaks.push_back(jitter(p));
     }
@@ -253,7 +253,7 @@ Voice makeVoice(int index)
     v.sourceAngle = v.place->sourceAngle > 0 ? v.place->sourceAngle + 3 * rng.symmetric() : 0;
     v.micAngle = v.place->microphoneAngle > 0 ? v.place->microphoneAngle + 3 * rng.symmetric() : 0;
     v.sourceRadius = v.cab->radiatingFraction * v.cab->coneRadius;
-    v.tailShelfDb = 0.5 + 1.0 * rng.symmetric();
+    v.tailShelfDb = 2.0 + 1.0 * rng.symmetric();
     // Directional microphones hear less of the diffuse field.
     v.drrTarget = v.place->directToReverb + 1.5 * rng.symmetric() + (v.mic->gradient - 0.5) * 4.0;
     v.rtScale = 1 + 0.1 * rng.symmetric();
@@ -613,7 +613,7 @@ Response Synthesiser::synthesise(int index)
         // 3 dB less of it: below the step the box fills twice the solid angle.
         const double powerStep = -(baffleStepDb - 3.0) * (1 - butterHighPass(f / (115.0 / v.cab->width), 1));
         const double diffuseDb = w.common[static_cast<size_t>(k)] + powerResponse[static_cast<size_t>(k)] + trapped + powerStep
-                                 - shelf * (v.tailShelfDb + 1.5 * v.mic->gradient);
+                                 - shelf * (v.tailShelfDb + 2 * v.mic->gradient);
         noise[static_cast<size_t>(k)] *= std::pow(10.0, std::max(diffuseDb, -100.0) / 20);
     }
     std::vector<double> tail(responseLength, 0.0);

@@ -108,6 +108,14 @@ Figures measure(const std::vector<double>& samples, double sampleRate)
             break;
         }
 
+    fig.highCornerHz = grid.back();
+    for (size_t i = nearest(1000); i < grid.size(); ++i)
+        if (toDb(third[i] / mids) < -10)
+        {
+            fig.highCornerHz = grid[i];
+            break;
+        }
+
     fig.sixth.resize(grid.size());
     for (size_t i = 0; i < grid.size(); ++i)
         fig.sixth[i] = toDb(sixthPower[i] / mids);

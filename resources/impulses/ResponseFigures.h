@@ -20,6 +20,7 @@ struct Figures
     double humpDb = 0;       // highest point of the 1/3-octave curve over 60..300 Hz
     double humpHz = 0;
     double lowCornerHz = 0;  // going down from 500 Hz, first fall 10 dB under the mids
+    double highCornerHz = 0; // going up from 1 kHz, first fall 10 dB under the mids
     double ripple = 0;       // 1/6-octave curve less its 1-octave running mean, 1..5 kHz, max - min
     double shape = 0;        // 1/6-octave curve less its best line in log f, 1..5 kHz, max - min
     double rise = 0;         // 1/3-octave curve at 2.5 kHz less at 1 kHz

@@ -49,7 +49,7 @@ struct CabinetVoice
 // clang-format off
 inline constexpr CabinetVoice cabinetVoices[] = {
 //  name         construction               cone  beam  near  c  r  spacing  w     h     d     stand  lowHz lowQ  f_h    ord fizz   rear
-    {"1960",      Construction::closedBack, 0.127, 0.42, 0.0 , 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  118, 2.40, 4000,  4, -29, 0,
+    {"1960",      Construction::closedBack, 0.127, 0.44, 0.0 , 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  118, 2.40,  4300,  4, -29, 0,
         {{1900, 4.0, 0.9}, {1350, -2.0, 3.0}, {3300, 3.0, 3.5}, {4300, 2.0, 4.0}, {120, 0.8, 1.5}}},
     {"Angora",    Construction::closedBack, 0.127, 0.42, 0.0 , 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  115, 2.35, 4400,  4, -35, 0,
         {{320, 2.5, 1.2}, {2800, 5.5, 2.5}, {1500, -2.5, 3.0}, {4200, 2.0, 4.0}}},
@@ -69,9 +69,9 @@ inline constexpr CabinetVoice cabinetVoices[] = {
         {{1300, -1.5, 3.0}, {3000, 3.0, 3.0}, {5000, 1.0, 3.0}, {6500, -1.0, 4.0}}},
     {"Tangerine", Construction::closedBack, 0.127, 0.48, 0.0 , 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  116, 2.35, 4800,  4, -33, 0,
         {{1000, 2.5, 1.1}, {2200, 1.5, 2.0}, {3800, 3.0, 3.0}, {1700, -1.0, 4.0}}},
-    {"Damien",    Construction::closedBack, 0.127, 0.45, 0.0 , 2, 1, 0.33,   0.70, 0.48, 0.30, 0.00,  128, 2.20, 4600,  4, -32, 0,
+    {"Damien",    Construction::closedBack, 0.127, 0.45, 0.0 , 2, 1, 0.33,   0.70, 0.48, 0.30, 0.00,  128, 2.20,  4900,  4, -32, 0,
         {{1400, -3.0, 2.5}, {3200, 5.0, 2.5}, {4600, 2.0, 4.0}, {500, -1.5, 1.5}}},
-    {"Genzie",    Construction::closedBack, 0.127, 0.48, 0.0 , 2, 1, 0.33,   0.70, 0.48, 0.30, 0.00,  118, 2.30,  5200,  4, -35, 0,
+    {"Genzie",    Construction::closedBack, 0.127, 0.48, 0.0 , 2, 1, 0.33,   0.70, 0.48, 0.30, 0.00,  118, 2.30,  5600,  4, -35, 0,
         {{400, 1.5, 1.0}, {3800, 1.5, 1.5}, {3000, 3.0, 3.0}, {1400, -1.5, 3.0}}},
     {"Blackface", Construction::openBack,   0.127, 0.46, 0.0 , 1, 1, 0.00,   0.52, 0.44, 0.24, 0.45,   82, 0.80, 4900,  4, -30, 0.40,
         {{700, -3.0, 0.9}, {3500, 2.5, 2.0}, {5000, 2.0, 3.5}, {1800, -1.0, 3.0}}},
@@ -81,14 +81,14 @@ inline constexpr CabinetVoice cabinetVoices[] = {
         {{3800, 2.0, 1.4}, {5500, 1.5, 3.0}, {1400, -2.0, 2.5}, {900, 1.5, 1.5}}},
     {"Zodiac",    Construction::openBack,   0.127, 0.46, 0.0 , 2, 1, 0.33,   0.66, 0.50, 0.24, 0.45,   90, 0.80,  4900,  4, -32, 0.40,
         {{200, -2.0, 1.0}, {4500, 3.0, 2.5}, {7000, 1.5, 2.5}, {1600, -1.0, 3.0}}},
-    {"Dazed",     Construction::openBack,   0.105, 0.65, 0.0 , 2, 1, 0.28,   0.56, 0.46, 0.23, 0.45,   88, 1.70,  5800,  4, -30, 0.36,
-        {{1700, 4.5, 1.6}, {2800, 4.0, 2.5}, {250, -2.5, 1.0}, {4300, 2.0, 4.0}}},
+    {"Dazed",     Construction::openBack,   0.105, 0.65, 0.0 , 2, 1, 0.28,   0.56, 0.46, 0.23, 0.45,   84, 1.70,  6200,  4, -30, 0.36,
+        {{1700, 1.0, 1.6}, {2800, 3.0, 2.5}, {250, -2.5, 1.0}, {4300, 2.0, 4.0}}},
     {"Tweed",     Construction::openBack,   0.105, 0.70, 0.0 , 2, 2, 0.28,   0.62, 0.60, 0.26, 0.45,   96, 1.10, 5800,  4, -35, 0.48,
         {{180, 2.0, 1.0}, {1100, 1.5, 1.2}, {2400, 3.0, 2.5}, {3900, 2.0, 3.0}}},
-    {"Manatee",   Construction::sealedBass, 0.105, 0.90, 0.20, 2, 4, 0.28,   0.61, 1.22, 0.45, 0.00,   50, 0.75, 4000,  6, -70, 0,
-        {{70, 1.5, 0.8}, {350, 2.5, 1.2}, {800, 1.5, 1.5}, {2300, 4.0, 2.5}, {1400, -1.5, 2.5}}},
-    {"Motown",    Construction::portedBass, 0.160, 0.55, 0.36, 1, 1, 0.00,   0.60, 0.72, 0.50, 0.00,   43, 0.71, 2500,  4, -72, 0,
-        {{60, 5.0, 0.7}, {700, -1.5, 1.2}, {2200, 4.5, 2.5}, {400, 1.0, 1.5}}},
+    {"Manatee",   Construction::sealedBass, 0.105, 0.90, 0.18, 2, 4, 0.28,   0.61, 1.22, 0.45, 0.00,   50, 0.75, 4700,  6, -70, 0,
+        {{70, 2.0, 0.8}, {350, 2.5, 1.2}, {800, 1.5, 1.5}, {2300, 4.0, 2.5}, {1400, -1.5, 2.5}}},
+    {"Motown",    Construction::portedBass, 0.160, 0.55, 0.50, 1, 1, 0.00,   0.60, 0.72, 0.50, 0.00,   45, 0.71, 3300,  4, -72, 0,
+        {{60, 6.5, 0.7}, {700, -1.5, 1.2}, {2200, 4.5, 2.5}, {400, 1.0, 1.5}}},
 };
 // clang-format on
 
@@ -107,17 +107,17 @@ struct ConeVoice
     double sealedFallHz, sealedFallQ; // closed backs: the extra fall below the box resonance
     int bodyFeatures;                // broad panel and cone modes below the breakup
     double bodyLowHz, bodyHighHz, bodyDb;
-    double bassBreakupScale;         // bass cones are stiffer and their boxes lined: breakup and body colour are milder
+    double bassBreakupScale;         // bass cones are stiffer: their breakup is milder (and their lined boxes add no body colour)
     double offAxisFloorDb;           // breakup leaves only the centre radiating at the top: off axis it never falls further
     double offAxisFloorHz;           // where that floor is fully reached
 };
 
 inline constexpr ConeVoice cone = {
-    10, 15, 800, 5000, 3.5, 6.5, 4.0, 9.0,
+    10, 15, 800, 5000, 3.5, 7.0, 4.0, 9.0,
     {2700, 6.0, 1.6},
     42, 0.7,
-    4, 250, 1100, 6.0,
-    0.35,
+    4, 250, 1100, 6.5,
+    0.25,
     -3.0, 10500,
 };
 
@@ -167,7 +167,7 @@ inline constexpr PlacementVoice placementVoices[] = {
     {"On Axis",  "Mid",    0.170,   0,    0,  0.20, 14,  0.0,  1.0},
     {"On Axis",  "Far",    1.000,   0,    0,  0.10,  2,  0.0,  1.0},
     {"Off Axis", "Close",  0.055,  36,   35,  0.12, 28,  1.2,  0.3},
-    {"Off Axis", "Mid",    0.180,  40,   20,  0.20, 13,  1.0,  1.0},
+    {"Off Axis", "Mid",    0.180,  40,   20,  0.20, 11,  1.0,  1.0},
     {"Off Axis", "Far",    1.050,  45,    0,  0.10,  1,  0.0,  1.0},
 };
 // clang-format on
