@@ -665,7 +665,7 @@ Response Synthesiser::synthesise(int index)
         earlyEnergy += early[static_cast<size_t>(n)] * early[static_cast<size_t>(n)];
         tailEnergy += tail[static_cast<size_t>(n)] * tail[static_cast<size_t>(n)];
     }
-    tailGain = std::max(tailGain, std::sqrt(std::pow(10.0, room.leastRoomDb / 10) * earlyEnergy / std::max(tailEnergy, 1e-30)));
+    tailGain = std::max(tailGain, std::sqrt(std::pow(10.0, v.place->leastRoomDb / 10) * earlyEnergy / std::max(tailEnergy, 1e-30)));
 
     Response out;
     out.name = responseName(index);

@@ -85,9 +85,9 @@ inline constexpr CabinetVoice cabinetVoices[] = {
         {{1700, 1.0, 1.6}, {2800, 3.0, 2.5}, {250, -2.5, 1.0}, {4300, 2.0, 4.0}}},
     {"Tweed",     Construction::openBack,   0.105, 0.70, 0.0 , 2, 2, 0.28,   0.62, 0.60, 0.26, 0.45,   96, 1.10, 5800,  4, -35, 0.48,
         {{180, 2.0, 1.0}, {1100, 1.5, 1.2}, {2400, 3.0, 2.5}, {3900, 2.0, 3.0}}},
-    {"Manatee",   Construction::sealedBass, 0.105, 0.90, 0.18, 2, 4, 0.28,   0.61, 1.22, 0.45, 0.00,   50, 0.75, 4700,  6, -70, 0,
+    {"Manatee",   Construction::sealedBass, 0.105, 0.70, 0.18, 2, 4, 0.28,   0.61, 1.22, 0.45, 0.00,   50, 0.75, 5200,  6, -70, 0,
         {{70, 2.0, 0.8}, {350, 2.5, 1.2}, {800, 1.5, 1.5}, {2300, 4.0, 2.5}, {1400, -1.5, 2.5}}},
-    {"Motown",    Construction::portedBass, 0.160, 0.55, 0.50, 1, 1, 0.00,   0.60, 0.72, 0.50, 0.00,   45, 0.71, 3300,  4, -72, 0,
+    {"Motown",    Construction::portedBass, 0.160, 0.45, 0.50, 1, 1, 0.00,   0.60, 0.72, 0.50, 0.00,   45, 0.71, 3600,  4, -72, 0,
         {{60, 6.5, 0.7}, {700, -1.5, 1.2}, {2200, 4.5, 2.5}, {400, 1.0, 1.5}}},
 };
 // clang-format on
@@ -158,17 +158,18 @@ struct PlacementVoice
     double directToReverb;  // target ratio, dB (after a 500 Hz high-pass)
     double coneEdgeDb;      // loss below 1 kHz when the microphone faces the outer cone
     double roomShade;       // early reflections against 1/r: close up the baffle and the microphone's body shade it
+    double leastRoomDb;     // the room's energy at least this far under the early response's
 };
 
 // clang-format off
 inline constexpr PlacementVoice placementVoices[] = {
-//  position    distance  metres  source mic  rear  D/R  edge  shade
-    {"On Axis",  "Close",  0.050,   0,    0,  0.12, 28,  0.0,  0.3},
-    {"On Axis",  "Mid",    0.170,   0,    0,  0.20, 14,  0.0,  1.0},
-    {"On Axis",  "Far",    1.000,   0,    0,  0.10,  2,  0.0,  1.0},
-    {"Off Axis", "Close",  0.055,  36,   35,  0.12, 28,  1.2,  0.3},
-    {"Off Axis", "Mid",    0.180,  40,   20,  0.20, 11,  1.0,  1.0},
-    {"Off Axis", "Far",    1.050,  45,    0,  0.10,  1,  0.0,  1.0},
+//  position    distance  metres  source mic  rear  D/R  edge  shade  room
+    {"On Axis",  "Close",  0.050,   0,    0,  0.12, 28,  0.0,  0.3, -31},
+    {"On Axis",  "Mid",    0.170,   0,    0,  0.20, 14,  0.0,  1.0, -26},
+    {"On Axis",  "Far",    1.000,   0,    0,  0.10,  2,  0.0,  1.0, -20},
+    {"Off Axis", "Close",  0.055,  36,   35,  0.12, 28,  1.2,  0.3, -31},
+    {"Off Axis", "Mid",    0.180,  40,   20,  0.20, 12,  1.0,  1.0, -26},
+    {"Off Axis", "Far",    1.050,  45,    0,  0.10,  1,  0.0,  1.0, -20},
 };
 // clang-format on
 
@@ -185,14 +186,13 @@ struct RoomVoice
     double bassTrapHz;           // absorbers take up to 10 dB off the diffuse field below this
     double mixingTime;           // seconds after the direct sound the diffuse tail starts
     double onsetRamp;            // raised-cosine rise of the tail, seconds
-    double leastRoomDb;          // even close up a microphone hears the room this far under the direct sound
 };
 
 inline constexpr RoomVoice room = {
     4.9, 4.2, 2.9, 2.3, 0.45, 0.28, 0.60, 0.50, 2500,
     {0.26, 0.26, 0.25, 0.25, 0.23, 0.21, 0.18},
     {0.0, 0.0, 0.3, 1.0, 3.0, 10.0, 36.0},
-    160, 0.004, 0.008, -31,
+    160, 0.004, 0.008,
 };
 
 constexpr int cabinetCount = sizeof(cabinetVoices) / sizeof(cabinetVoices[0]);

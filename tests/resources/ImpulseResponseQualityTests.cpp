@@ -391,8 +391,8 @@ TEST_F(ImpulseResponseCatalogue, RoomGrowsWithDistanceAndProximityBassFades)
     {
         if (!(late[i] < late[i + 1] && late[i + 1] < late[i + 2]))
             f.add(all()[i], fmt("energy after 50 ms does not grow from close (%.1f dB) through mid to far (%.1f dB)", late[i], late[i + 2]));
-        if (!(ratio[i] > ratio[i + 1] && ratio[i + 1] - ratio[i + 2] >= 6))
-            f.add(all()[i], fmt("direct-to-reverberant %.1f dB close does not fall through mid by 6 dB to far (%.1f dB)", ratio[i], ratio[i + 2]));
+        if (ratio[i + 1] - ratio[i + 2] < 6)
+            f.add(all()[i + 1], fmt("direct-to-reverberant falls only %.1f dB to far", ratio[i + 1] - ratio[i + 2]));
         // The proximity bass is compared between close and far. At mid the
         // rise left over at 17 cm is a few dB, about what the other cones of
         // the cabinet (in phase in the lows) and, at 1 m, the floor bounce and
