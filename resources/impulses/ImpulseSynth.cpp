@@ -18,7 +18,7 @@ constexpr double speedOfSound = 343.0;
 constexpr int bigSize = 1 << 17;  // fine grid for the cepstral minimum phase
 constexpr int workSize = 1 << 15; // 0.74 s: holds the response, its paths and its tail
 constexpr int fadeLength = 882;   // 20 ms
-constexpr double rearCancellation = 1.1; // effective part of the rear path the dipole sees
+constexpr double rearCancellation = 1.1; // the dipole's path against the rear path: the box's sides and the floor lengthen it
 constexpr double baffleStepDb = 5.0; // full space against half space, less what the floor gives back
 
 // splitmix64: small, fast and the same everywhere.
@@ -276,8 +276,7 @@ double commonDb(const Voice& v, double f)
             break;
         case Construction::openBack:
             // The rear wave, a path `rearPath` longer and inverted, cancels the
-            // front as a dipole does: 6 dB per octave below c / (2 pi d); the
-            // box's sides and the floor lengthen the path a little.
+            // front as a dipole does: 6 dB per octave below c / (2 pi d).
             power *= highPass2(f / v.lowHz, v.lowQ) * butterHighPass(f * 2 * pi * rearCancellation * v.rearPath / speedOfSound, 1);
             break;
         default: power *= highPass2(f / v.lowHz, v.lowQ); break;
@@ -657,8 +656,8 @@ Response Synthesiser::synthesise(int index)
     const double numerator = directIn - ratio * directOut, denominator = ratio * tailOut - tailIn;
     double tailGain = numerator > 0 && denominator > 0 ? std::sqrt(numerator / denominator) : 0.0;
     // Close up, the direct sound's own ringing and the early reflections
-    // already outweigh the target; the room is still there, a fixed distance
-    // under the whole early response.
+    // already outweigh the target; the room is still there, at least the
+    // placement's distance under the whole early response.
     double earlyEnergy = 0, tailEnergy = 0;
     for (int n = 0; n < responseLength; ++n)
     {

@@ -2,6 +2,8 @@
 // walks all 960 files and reports every response that fails it by name. The
 // analysis here (24-bit decoding, spectra, onsets, energy ratios, decay) is
 // written independently of the generator; only the determinism check calls it.
+// The comparison with real cabinets uses the figures of ResponseFigures.h, the
+// measurement the report program applies to real recordings alike.
 
 #include "resources/ResourceTable.h"
 #include "ImpulseSynth.h"
