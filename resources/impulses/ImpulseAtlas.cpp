@@ -22,7 +22,7 @@ using namespace morvane3::irsynth;
 namespace
 {
 constexpr int panelWidth = 430, panelHeight = 270, columns = 6, rows = 4;
-constexpr double lowHz = 20, highHz = 20000, topDb = 15, bottomDb = -55;
+constexpr double lowHz = 20, highHz = 20000, topDb = 25, bottomDb = -55;
 
 std::vector<double> readResponse(const std::string& folder, const std::string& name)
 {
