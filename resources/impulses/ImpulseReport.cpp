@@ -170,7 +170,7 @@ int main(int argc, char** argv)
     const auto low = collect(all, closedLike, [](const Entry& e) { return e.fig.lows80to160; });
     const auto humpHz = collect(all, closedLike, [](const Entry& e) { return e.fig.humpHz; });
     const auto humpDb = collect(all, closedLike, [](const Entry& e) { return e.fig.humpDb; });
-    row("#1 closed backs, like for like: 80-160 Hz level (target: median >= +6 dB)", summary(low, " dB"),
+    row("closed backs, like for like: 80-160 Hz level (target: median >= +6 dB)", summary(low, " dB"),
         misses(countIf(low, [](double v) { return v < 6.0; }), static_cast<int>(low.size()), "below +6 dB"),
         realOf(&Figures::lows80to160, " dB"));
     row("   hump peak (target: between 100 and 150 Hz)", summary(humpDb, " dB") + " at " + summary(humpHz, " Hz"),
@@ -181,12 +181,12 @@ int main(int argc, char** argv)
     char gap[128];
     std::snprintf(gap, sizeof gap, "closed median %+.1f dB, open median %+.1f dB: closed %+.1f dB above open", median(low), median(open),
                   median(low) - median(open));
-    row("#2 open against closed backs, like for like, 80-160 Hz (target: closed >= 5 dB above open)", gap, "", "");
+    row("open against closed backs, like for like, 80-160 Hz (target: closed >= 5 dB above open)", gap, "", "");
 
     const auto lows = collect(all, like, [](const Entry& e) { return e.fig.lows40to80; });
     const auto corners = collect(all, like, [](const Entry& e) { return e.fig.lowCornerHz; });
     const double third = std::pow(2.0, 1.0 / 3);
-    row("#3 like for like: 40-80 Hz level (target: at most 4 more than 3 dB outside -11.5..-4.1)", summary(lows, " dB"),
+    row("like for like: 40-80 Hz level (target: at most 4 more than 3 dB outside -11.5..-4.1)", summary(lows, " dB"),
         misses(countIf(lows, [](double v) { return v < -14.5 || v > -1.1; }), static_cast<int>(lows.size()), "outside by 3 dB"),
         realOf(&Figures::lows40to80, " dB"));
     row("   low corner (target: at most 4 more than 1/3 octave outside 54-67 Hz)", summary(corners, " Hz"),
@@ -195,20 +195,20 @@ int main(int argc, char** argv)
         realOf(&Figures::lowCornerHz, " Hz"));
 
     const auto ripple = collect(all, like, [](const Entry& e) { return e.fig.ripple; });
-    row("#4 like for like: 1-5 kHz ripple (target: median >= 6 dB)", summary(ripple, " dB"),
+    row("like for like: 1-5 kHz ripple (target: median >= 6 dB)", summary(ripple, " dB"),
         misses(countIf(ripple, [](double v) { return v < 4.8; }), static_cast<int>(ripple.size()), "below 4.8 dB"),
         realOf(&Figures::ripple, " dB"));
 
     const auto shape = collect(all, like, [](const Entry& e) { return e.fig.shape; });
     const auto rise = collect(all, like, [](const Entry& e) { return e.fig.rise; });
-    row("#5 like for like: 1-5 kHz shape about a line (target: at most 4 below 4.1 dB)", summary(shape, " dB"),
+    row("like for like: 1-5 kHz shape about a line (target: at most 4 below 4.1 dB)", summary(shape, " dB"),
         misses(countIf(shape, [](double v) { return v < 4.1; }), static_cast<int>(shape.size()), "below 4.1 dB"),
         realOf(&Figures::shape, " dB"));
     row("   rise from 1 kHz to 2.5 kHz", summary(rise, " dB"), "", realOf(&Figures::rise, " dB"));
 
     const auto after = collect(all, [](const Entry& e) { return e.close(); }, [](const Entry& e) { return e.fig.energyAfter50ms; });
     const auto decay = collect(all, [](const Entry& e) { return e.close(); }, [](const Entry& e) { return e.fig.decayTo40Ms; });
-    row("#6 every Close response: energy after 50 ms (target: at least 95 % within -48..-23 dB)", summary(after, " dB"),
+    row("every Close response: energy after 50 ms (target: at least 95 % within -48..-23 dB)", summary(after, " dB"),
         misses(countIf(after, [](double v) { return v < -48 || v > -23; }), static_cast<int>(after.size()), "outside -48..-23 dB"),
         realOf(&Figures::energyAfter50ms, " dB"));
     row("   decay to -40 dB", summary(decay, " ms"), "", realOf(&Figures::decayTo40Ms, " ms"));
@@ -228,7 +228,7 @@ int main(int argc, char** argv)
     for (size_t i = 0; i < all.size(); ++i)
         if (all[i].guitar() && !all[i].onAxis())
             offAxis.push_back(all[i].fig.air8to16 - all[i - 3].fig.air8to16);
-    row("#7 guitar cabinets: Off Axis minus On Axis at 8-16 kHz (target: median within -12..-4 dB)", summary(offAxis, " dB"),
+    row("guitar cabinets: Off Axis minus On Axis at 8-16 kHz (target: median within -12..-4 dB)", summary(offAxis, " dB"),
         misses(countIf(offAxis, [](double v) { return v < -12 || v > -4; }), static_cast<int>(offAxis.size()), "outside -12..-4 dB"), "");
     const auto air = collect(all, like, [](const Entry& e) { return e.fig.air8to16; });
     const auto top = collect(all, like, [](const Entry& e) { return e.fig.top16to20; });
@@ -260,7 +260,7 @@ int main(int argc, char** argv)
     for (const Figures& f : real)
         realSet.push_back(&f);
     const auto realNearest = nearestOthers(realSet, std::vector<int>(real.size(), 0));
-    row("#8 like for like: nearest other cabinet under the same microphone (target: min >= 1.4 dB, median >= 2.5 dB)",
+    row("like for like: nearest other cabinet under the same microphone (target: min >= 1.4 dB, median >= 2.5 dB)",
         summary(nearest, " dB"), misses(countIf(nearest, [](double v) { return v < 1.4; }), static_cast<int>(nearest.size()), "below 1.4 dB"),
         real.empty() ? "" : summary(realNearest, " dB"));
 
