@@ -22,7 +22,7 @@ using namespace morvane3::irsynth;
 namespace
 {
 constexpr int panelWidth = 430, panelHeight = 270, columns = 6, rows = 4;
-constexpr double lowHz = 20, highHz = 20000, topDb = 15, bottomDb = -55;
+constexpr double lowHz = 20, highHz = 20000, topDb = 25, bottomDb = -55;
 
 std::vector<double> readResponse(const std::string& folder, const std::string& name)
 {
@@ -66,6 +66,25 @@ std::vector<double> smoothedLevel(RealFft& fft, const std::vector<double>& x, co
 
 const double palette[8][3] = {{0.85, 0.20, 0.15}, {0.95, 0.55, 0.10}, {0.80, 0.75, 0.10}, {0.30, 0.70, 0.25},
                               {0.15, 0.60, 0.75}, {0.25, 0.35, 0.85}, {0.55, 0.30, 0.75}, {0.35, 0.35, 0.35}};
+
+// Levels of real, close-miked guitar cabinets under dynamic microphones,
+// relative to their mean over 500 Hz..2 kHz (the figures the catalogue's
+// tests hold it to).
+struct RealBand
+{
+    double lowHz, highHz, lowDb, highDb;
+    bool closedBacksOnly;
+};
+constexpr RealBand realBands[] = {
+    {40, 80, -11.5, -4.1, false},  // the lows and the low corner
+    {80, 160, 6.0, 9.5, true},     // the sealed box's thump
+    {110, 151, 8.7, 11.4, true},   // its hump
+};
+
+bool isDynamic(const std::string& microphone)
+{
+    return microphone == "57" || microphone == "409" || microphone == "421" || microphone == "545" || microphone == "i5";
+}
 
 struct Panel
 {
@@ -112,6 +131,13 @@ struct Panel
             cairo_show_text(cr, s);
         }
     }
+    void band(const RealBand& b, double reference) const
+    {
+        cairo_set_source_rgba(cr, 0.55, 0.75, 0.55, 0.45);
+        cairo_rectangle(cr, px(b.lowHz), py(reference + b.highDb), px(b.highHz) - px(b.lowHz), py(reference + b.lowDb) - py(reference + b.highDb));
+        cairo_fill(cr);
+    }
+
     void curve(const std::vector<double>& freqs, const std::vector<double>& level, int colour, double offset,
                const std::string& legend, int legendRow) const
     {
@@ -195,11 +221,30 @@ int main(int argc, char** argv)
     {
         const Panel p = panelAt(slot++);
         p.frame(std::string(cab.name) + "  (on axis, close)");
+        std::vector<std::vector<double>> levels;
         for (int m = 0; m < microphoneCount; ++m)
+            levels.push_back(smoothedLevel(fft, readResponse(folder, std::string(cab.name) + " " + microphoneVoices[m].name + " On Axis Close"), freqs));
+        // Behind the curves, the range real close-miked guitar cabinets span
+        // under dynamic microphones, relative to the mids of ours under them.
+        if (cab.construction == Construction::closedBack || cab.construction == Construction::openBack)
         {
-            const std::string name = std::string(cab.name) + " " + microphoneVoices[m].name + " On Axis Close";
-            p.curve(freqs, smoothedLevel(fft, readResponse(folder, name), freqs), m, 0, microphoneVoices[m].name, m);
+            double mids = 0;
+            int count = 0;
+            for (int m = 0; m < microphoneCount; ++m)
+                if (isDynamic(microphoneVoices[m].name))
+                    for (size_t i = 0; i < freqs.size(); ++i)
+                        if (freqs[i] >= 500 && freqs[i] <= 2000)
+                        {
+                            mids += std::pow(10.0, levels[static_cast<size_t>(m)][i] / 10);
+                            ++count;
+                        }
+            const double reference = 10 * std::log10(mids / std::max(count, 1));
+            for (const RealBand& band : realBands)
+                if (!band.closedBacksOnly || cab.construction == Construction::closedBack)
+                    p.band(band, reference);
         }
+        for (int m = 0; m < microphoneCount; ++m)
+            p.curve(freqs, levels[static_cast<size_t>(m)], m, 0, microphoneVoices[m].name, m);
     }
     for (const char* pair : {"1960 57", "Motown U87"})
     {

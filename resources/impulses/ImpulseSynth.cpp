@@ -18,6 +18,7 @@ constexpr double speedOfSound = 343.0;
 constexpr int bigSize = 1 << 17;  // fine grid for the cepstral minimum phase
 constexpr int workSize = 1 << 15; // 0.74 s: holds the response, its paths and its tail
 constexpr int fadeLength = 882;   // 20 ms
+constexpr double rearCancellation = 1.1; // the dipole's path against the rear path: the box's sides and the floor lengthen it
 constexpr double baffleStepDb = 5.0; // full space against half space, less what the floor gives back
 
 // splitmix64: small, fast and the same everywhere.
@@ -197,14 +198,28 @@ Voice makeVoice(int index)
             c.hz *= 1 + 0.05 * cabRng.symmetric();
             v.cabinetPeaks.push_back(jitter(c));
         }
-    // Small cone-breakup ripples: the fingerprint of this particular speaker.
-    const int ripples = 6 + static_cast<int>(cabRng.uniform() * 7);
-    for (int i = 0; i < ripples; ++i)
+    // Cone breakup: narrow peaks and dips through the upper mids, each
+    // cabinet with its own pattern; bass cones break up more gently.
+    const bool bassCone = v.cab->construction == Construction::sealedBass || v.cab->construction == Construction::portedBass;
+    const double breakupScale = bassCone ? cone.bassBreakupScale : 1.0;
+    const int breakups = cone.breakupMin + static_cast<int>(cabRng.uniform() * (cone.breakupMax - cone.breakupMin + 1));
+    for (int i = 0; i < breakups; ++i)
     {
         Peak p;
-        p.hz = 700.0 * std::pow(9000.0 / 700.0, cabRng.uniform());
-        p.db = (cabRng.uniform() < 0.5 ? -1 : 1) * (0.5 + cabRng.uniform());
-        p.q = 1.5 + 2 * cabRng.uniform();
+        p.hz = cone.breakupLowHz * std::pow(cone.breakupHighHz / cone.breakupLowHz, (i + cabRng.uniform()) / breakups);
+        p.db = (i % 2 == 0 ? 1 : -1) * breakupScale * (cone.breakupMinDb + (cone.breakupMaxDb - cone.breakupMinDb) * cabRng.uniform());
+        p.q = cone.breakupMinQ + (cone.breakupMaxQ - cone.breakupMinQ) * cabRng.uniform();
+        v.cabinetPeaks.push_back(jitter(p));
+    }
+    if (!bassCone)
+        v.cabinetPeaks.push_back(jitter(cone.upperMidRise));
+    // The box's panels and the cone's lower modes colour the body of the sound.
+    for (int i = 0; i < (bassCone ? 0 : cone.bodyFeatures); ++i)
+    {
+        Peak p;
+        p.hz = cone.bodyLowHz * std::pow(cone.bodyHighHz / cone.bodyLowHz, (i + cabRng.uniform()) / cone.bodyFeatures);
+        p.db = cabRng.symmetric() * cone.bodyDb;
+        p.q = 1.2 + 1.3 * cabRng.uniform();
         v.cabinetPeaks.push_back(jitter(p));
     }
     // Standing waves across and through a closed box: peak/dip pairs.
@@ -256,6 +271,14 @@ double commonDb(const Voice& v, double f)
     switch (c.construction)
     {
         case Construction::portedBass: power *= butterHighPass(f / v.lowHz, 4); break;
+        case Construction::closedBack:
+            power *= highPass2(f / v.lowHz, v.lowQ) * highPass2(f / cone.sealedFallHz, cone.sealedFallQ);
+            break;
+        case Construction::openBack:
+            // The rear wave, a path `rearPath` longer and inverted, cancels the
+            // front as a dipole does: 6 dB per octave below c / (2 pi d).
+            power *= highPass2(f / v.lowHz, v.lowQ) * butterHighPass(f * 2 * pi * rearCancellation * v.rearPath / speedOfSound, 1);
+            break;
         default: power *= highPass2(f / v.lowHz, v.lowQ); break;
     }
     // Treble: the cone's roll-off plus a band of fizz above it.
@@ -308,7 +331,12 @@ double sourceGain(const Voice& v, double f, double theta)
     const auto& tables = DirectivityTables::get();
     const double k = 2 * pi * f / speedOfSound;
     if (theta <= pi / 2)
-        return std::sqrt(tables.pistonPower(k * v.sourceRadius * std::sin(theta)));
+    {
+        // At the top the breaking-up cone radiates from its centre alone, a
+        // small source: off axis the treble falls no further than a floor.
+        const double floor = std::pow(10.0, cone.offAxisFloorDb / 10) * butterHighPass(f / cone.offAxisFloorHz, 4);
+        return std::sqrt(floor + (1 - floor) * tables.pistonPower(k * v.sourceRadius * std::sin(theta)));
+    }
     // Behind the baffle only the lows diffract round the box.
     return std::sqrt(tables.pistonPower(k * v.sourceRadius)) / std::sqrt(1 + (f / 300) * (f / 300));
 }
@@ -627,8 +655,16 @@ Response Synthesiser::synthesise(int index)
     const double ratio = std::pow(10.0, v.drrTarget / 10);
     const double numerator = directIn - ratio * directOut, denominator = ratio * tailOut - tailIn;
     double tailGain = numerator > 0 && denominator > 0 ? std::sqrt(numerator / denominator) : 0.0;
-    // A trace of room keeps even a close response alive, well under its target.
-    tailGain = std::max(tailGain, 1e-3 * std::sqrt(directIn / std::max(tailOut, 1e-30)));
+    // Close up, the direct sound's own ringing and the early reflections
+    // already outweigh the target; the room is still there, at least the
+    // placement's distance under the whole early response.
+    double earlyEnergy = 0, tailEnergy = 0;
+    for (int n = 0; n < responseLength; ++n)
+    {
+        earlyEnergy += early[static_cast<size_t>(n)] * early[static_cast<size_t>(n)];
+        tailEnergy += tail[static_cast<size_t>(n)] * tail[static_cast<size_t>(n)];
+    }
+    tailGain = std::max(tailGain, std::sqrt(std::pow(10.0, v.place->leastRoomDb / 10) * earlyEnergy / std::max(tailEnergy, 1e-30)));
 
     Response out;
     out.name = responseName(index);

@@ -1,0 +1,299 @@
+// Prints the figures that hold the catalogue against real, close-miked cabinet
+// responses: for each, the median and range over the catalogue, how many
+// responses miss the target, and the same figures for a folder of real WAV
+// files when one is given.
+//
+//   morvane3-ir-report <folder with the generated WAV files> [<folder of real WAVs>] [--cabinets]
+
+#include "ImpulseSynth.h"
+#include "ResponseFigures.h"
+#include "SoundTable.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace morvane3::irsynth;
+using morvane3::irfigures::Figures;
+using morvane3::irfigures::median;
+
+namespace
+{
+struct Entry
+{
+    Figures fig;
+    int cabinet, microphone, placement;
+    bool guitar() const { return cabinetVoices[cabinet].construction == Construction::closedBack || open(); }
+    bool open() const { return cabinetVoices[cabinet].construction == Construction::openBack; }
+    bool closed() const { return cabinetVoices[cabinet].construction == Construction::closedBack; }
+    bool dynamic() const
+    {
+        const std::string m = microphoneVoices[microphone].name;
+        return m == "57" || m == "409" || m == "421" || m == "545" || m == "i5";
+    }
+    bool close() const { return placement % 3 == 0; }
+    bool onAxis() const { return placement < 3; }
+    bool likeForLike() const { return guitar() && dynamic() && close() && onAxis(); }
+};
+
+std::string summary(const std::vector<double>& v, const char* unit)
+{
+    if (v.empty())
+        return "n/a";
+    char s[96];
+    std::snprintf(s, sizeof s, "median %+.2f%s, %+.2f..%+.2f (n=%zu)", median(v), unit, *std::min_element(v.begin(), v.end()),
+                  *std::max_element(v.begin(), v.end()), v.size());
+    return s;
+}
+
+template <typename Pick, typename Value>
+std::vector<double> collect(const std::vector<Entry>& all, Pick pick, Value value)
+{
+    std::vector<double> out;
+    for (const Entry& e : all)
+        if (pick(e))
+            out.push_back(value(e));
+    return out;
+}
+
+int countIf(const std::vector<double>& v, const std::function<bool(double)>& outside)
+{
+    return static_cast<int>(std::count_if(v.begin(), v.end(), outside));
+}
+
+// For each response of a set, the distance to its nearest other one (same microphone for the catalogue).
+std::vector<double> nearestOthers(const std::vector<const Figures*>& set, const std::vector<int>& groups)
+{
+    std::vector<double> out;
+    for (size_t a = 0; a < set.size(); ++a)
+    {
+        double best = 1e9;
+        for (size_t b = 0; b < set.size(); ++b)
+            if (a != b && groups[a] == groups[b])
+                best = std::min(best, morvane3::irfigures::curveDistance(*set[a], *set[b]));
+        out.push_back(best);
+    }
+    return out;
+}
+
+void row(const char* label, const std::string& ours, const std::string& outside, const std::string& real)
+{
+    std::printf("%s\n    ours:   %s%s\n", label, ours.c_str(), outside.c_str());
+    if (!real.empty())
+        std::printf("    real:   %s\n", real.c_str());
+}
+
+std::string misses(int count, int total, const char* what)
+{
+    char s[128];
+    std::snprintf(s, sizeof s, "; %d of %d %s", count, total, what);
+    return s;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> folders;
+    bool perCabinet = false;
+    for (int i = 1; i < argc; ++i)
+    {
+        if (std::strcmp(argv[i], "--cabinets") == 0)
+            perCabinet = true;
+        else
+            folders.emplace_back(argv[i]);
+    }
+    if (folders.empty() || folders.size() > 2)
+    {
+        std::fprintf(stderr, "usage: %s <catalogue folder> [<folder of real WAVs>] [--cabinets]\n", argv[0]);
+        return 2;
+    }
+
+    std::vector<Entry> all;
+    for (int i = 0; i < responseCount; ++i)
+    {
+        std::string file = responseName(i);
+        std::replace(file.begin(), file.end(), ' ', '_');
+        double rate = 0;
+        const std::vector<double> x = morvane3::irfigures::readWav(folders[0] + "/" + file + ".wav", rate);
+        if (x.empty())
+        {
+            std::fprintf(stderr, "cannot read %s in %s\n", file.c_str(), folders[0].c_str());
+            return 1;
+        }
+        all.push_back({morvane3::irfigures::measure(x, rate), i / (microphoneCount * placementCount),
+                       (i / placementCount) % microphoneCount, i % placementCount});
+    }
+
+    std::vector<Figures> real;
+    std::vector<std::string> realNames;
+    if (folders.size() == 2)
+    {
+        if (DIR* dir = opendir(folders[1].c_str()))
+        {
+            while (const dirent* d = readdir(dir))
+            {
+                const std::string n = d->d_name;
+                if (n.size() > 4 && (n.substr(n.size() - 4) == ".wav" || n.substr(n.size() - 4) == ".WAV"))
+                    realNames.push_back(n);
+            }
+            closedir(dir);
+        }
+        std::sort(realNames.begin(), realNames.end());
+        for (const std::string& n : realNames)
+        {
+            double rate = 0;
+            const std::vector<double> x = morvane3::irfigures::readWav(folders[1] + "/" + n, rate);
+            if (!x.empty())
+                real.push_back(morvane3::irfigures::measure(x, rate));
+        }
+    }
+    auto realOf = [&real](double Figures::*field, const char* unit) {
+        std::vector<double> v;
+        // A recording that ends within 50 ms has no late energy to compare.
+        for (const Figures& f : real)
+            if (f.*field > -1000)
+                v.push_back(f.*field);
+        return real.empty() ? std::string() : summary(v, unit);
+    };
+
+    auto like = [](const Entry& e) { return e.likeForLike(); };
+    auto closedLike = [](const Entry& e) { return e.likeForLike() && e.closed(); };
+    auto openLike = [](const Entry& e) { return e.likeForLike() && e.open(); };
+
+    std::printf("Catalogue of %zu responses; like for like: guitar cabinets, Close, On Axis, dynamic microphones.\n\n", all.size());
+
+    const auto low = collect(all, closedLike, [](const Entry& e) { return e.fig.lows80to160; });
+    const auto humpHz = collect(all, closedLike, [](const Entry& e) { return e.fig.humpHz; });
+    const auto humpDb = collect(all, closedLike, [](const Entry& e) { return e.fig.humpDb; });
+    row("closed backs, like for like: 80-160 Hz level (target: median >= +6 dB)", summary(low, " dB"),
+        misses(countIf(low, [](double v) { return v < 6.0; }), static_cast<int>(low.size()), "below +6 dB"),
+        realOf(&Figures::lows80to160, " dB"));
+    row("   hump peak (target: between 100 and 150 Hz)", summary(humpDb, " dB") + " at " + summary(humpHz, " Hz"),
+        misses(countIf(humpHz, [](double v) { return v < 100 || v > 150; }), static_cast<int>(humpHz.size()), "outside 100-150 Hz"),
+        real.empty() ? "" : realOf(&Figures::humpDb, " dB") + " at " + realOf(&Figures::humpHz, " Hz"));
+
+    const auto open = collect(all, openLike, [](const Entry& e) { return e.fig.lows80to160; });
+    char gap[128];
+    std::snprintf(gap, sizeof gap, "closed median %+.1f dB, open median %+.1f dB: closed %+.1f dB above open", median(low), median(open),
+                  median(low) - median(open));
+    row("open against closed backs, like for like, 80-160 Hz (target: closed >= 5 dB above open)", gap, "", "");
+
+    const auto lows = collect(all, like, [](const Entry& e) { return e.fig.lows40to80; });
+    const auto corners = collect(all, like, [](const Entry& e) { return e.fig.lowCornerHz; });
+    const double third = std::pow(2.0, 1.0 / 3);
+    row("like for like: 40-80 Hz level (target: at most 4 more than 3 dB outside -11.5..-4.1)", summary(lows, " dB"),
+        misses(countIf(lows, [](double v) { return v < -14.5 || v > -1.1; }), static_cast<int>(lows.size()), "outside by 3 dB"),
+        realOf(&Figures::lows40to80, " dB"));
+    row("   low corner (target: at most 4 more than 1/3 octave outside 54-67 Hz)", summary(corners, " Hz"),
+        misses(countIf(corners, [third](double v) { return v < 54 / third || v > 67 * third; }), static_cast<int>(corners.size()),
+               "outside by 1/3 octave"),
+        realOf(&Figures::lowCornerHz, " Hz"));
+
+    const auto ripple = collect(all, like, [](const Entry& e) { return e.fig.ripple; });
+    row("like for like: 1-5 kHz ripple (target: median >= 6 dB)", summary(ripple, " dB"),
+        misses(countIf(ripple, [](double v) { return v < 4.8; }), static_cast<int>(ripple.size()), "below 4.8 dB"),
+        realOf(&Figures::ripple, " dB"));
+
+    const auto shape = collect(all, like, [](const Entry& e) { return e.fig.shape; });
+    const auto rise = collect(all, like, [](const Entry& e) { return e.fig.rise; });
+    row("like for like: 1-5 kHz shape about a line (target: at most 4 below 4.1 dB)", summary(shape, " dB"),
+        misses(countIf(shape, [](double v) { return v < 4.1; }), static_cast<int>(shape.size()), "below 4.1 dB"),
+        realOf(&Figures::shape, " dB"));
+    row("   rise from 1 kHz to 2.5 kHz", summary(rise, " dB"), "", realOf(&Figures::rise, " dB"));
+
+    const auto after = collect(all, [](const Entry& e) { return e.close(); }, [](const Entry& e) { return e.fig.energyAfter50ms; });
+    const auto decay = collect(all, [](const Entry& e) { return e.close(); }, [](const Entry& e) { return e.fig.decayTo40Ms; });
+    row("every Close response: energy after 50 ms (target: at least 95 % within -48..-23 dB)", summary(after, " dB"),
+        misses(countIf(after, [](double v) { return v < -48 || v > -23; }), static_cast<int>(after.size()), "outside -48..-23 dB"),
+        realOf(&Figures::energyAfter50ms, " dB"));
+    row("   decay to -40 dB", summary(decay, " ms"), "", realOf(&Figures::decayTo40Ms, " ms"));
+    for (int d = 0; d < 3; ++d)
+    {
+        const auto drr = collect(all, [d](const Entry& e) { return e.placement % 3 == d; }, [](const Entry& e) { return e.fig.directToReverberant; });
+        row(d == 0 ? "   direct-to-reverberant above 500 Hz, Close" : d == 1 ? "   direct-to-reverberant above 500 Hz, Mid" : "   direct-to-reverberant above 500 Hz, Far",
+            summary(drr, " dB"), "", d == 0 ? realOf(&Figures::directToReverberant, " dB") : "");
+    }
+    int orderMisses = 0;
+    for (size_t i = 0; i + 2 < all.size(); i += 3)
+        if (!(all[i].fig.energyAfter50ms < all[i + 1].fig.energyAfter50ms && all[i + 1].fig.energyAfter50ms < all[i + 2].fig.energyAfter50ms))
+            ++orderMisses;
+    std::printf("   energy after 50 ms grows Close < Mid < Far: %d of %zu triples do not\n", orderMisses, all.size() / 3);
+
+    std::vector<double> offAxis;
+    for (size_t i = 0; i < all.size(); ++i)
+        if (all[i].guitar() && !all[i].onAxis())
+            offAxis.push_back(all[i].fig.air8to16 - all[i - 3].fig.air8to16);
+    row("guitar cabinets: Off Axis minus On Axis at 8-16 kHz (target: median within -12..-4 dB)", summary(offAxis, " dB"),
+        misses(countIf(offAxis, [](double v) { return v < -12 || v > -4; }), static_cast<int>(offAxis.size()), "outside -12..-4 dB"), "");
+    const auto air = collect(all, like, [](const Entry& e) { return e.fig.air8to16; });
+    const auto top = collect(all, like, [](const Entry& e) { return e.fig.top16to20; });
+    row("   like for like: 8-16 kHz level", summary(air, " dB"), "", realOf(&Figures::air8to16, " dB"));
+    row("   like for like: 16-20 kHz level", summary(top, " dB"), "", realOf(&Figures::top16to20, " dB"));
+
+    const auto guitarTop = collect(all, [](const Entry& e) { return e.guitar(); }, [](const Entry& e) { return e.fig.top16to20; });
+    const auto guitarAir = collect(all, [](const Entry& e) { return e.guitar(); }, [](const Entry& e) { return e.fig.air8to16; });
+    auto loudest = [&all](double Figures::*field) {
+        const Entry* best = nullptr;
+        for (const Entry& e : all)
+            if (e.guitar() && (best == nullptr || e.fig.*field > best->fig.*field))
+                best = &e;
+        return "; highest: " + responseName((best->cabinet * microphoneCount + best->microphone) * placementCount + best->placement);
+    };
+    row("   every guitar response: 16-20 kHz level", summary(guitarTop, " dB"), loudest(&Figures::top16to20), "");
+    row("   every guitar response: 8-16 kHz level", summary(guitarAir, " dB"), loudest(&Figures::air8to16), "");
+
+    std::vector<const Figures*> likeSet;
+    std::vector<int> groups;
+    for (const Entry& e : all)
+        if (e.likeForLike())
+        {
+            likeSet.push_back(&e.fig);
+            groups.push_back(e.microphone);
+        }
+    const auto nearest = nearestOthers(likeSet, groups);
+    std::vector<const Figures*> realSet;
+    for (const Figures& f : real)
+        realSet.push_back(&f);
+    const auto realNearest = nearestOthers(realSet, std::vector<int>(real.size(), 0));
+    row("like for like: nearest other cabinet under the same microphone (target: min >= 1.4 dB, median >= 2.5 dB)",
+        summary(nearest, " dB"), misses(countIf(nearest, [](double v) { return v < 1.4; }), static_cast<int>(nearest.size()), "below 1.4 dB"),
+        real.empty() ? "" : summary(realNearest, " dB"));
+
+    // Bass cabinets: plausible beside the guitar cabinets at the same placement.
+    const auto bassLows = collect(all, [](const Entry& e) { return !e.guitar() && e.close() && e.onAxis(); },
+                                  [](const Entry& e) { return e.fig.lows40to80; });
+    const auto guitarLows = collect(all, [](const Entry& e) { return e.guitar() && e.close() && e.onAxis(); },
+                                    [](const Entry& e) { return e.fig.lows40to80; });
+    row("bass cabinets, Close On Axis: 40-80 Hz level", summary(bassLows, " dB"), "; guitar " + summary(guitarLows, " dB"), "");
+    const auto bassCorner = collect(all, [](const Entry& e) { return !e.guitar() && !e.onAxis(); }, [](const Entry& e) { return e.fig.highCornerHz; });
+    row("bass cabinets, Off Axis: high corner (-10 dB re mids; not below 3 kHz)", summary(bassCorner, " Hz"),
+        misses(countIf(bassCorner, [](double v) { return v < 3000; }), static_cast<int>(bassCorner.size()), "below 3 kHz"), "");
+
+    if (perCabinet)
+    {
+        std::printf("\nper cabinet, like for like medians:\n%-10s %6s %6s %6s %6s %6s %6s %6s %6s %6s %6s %6s\n", "cabinet", "40-80", "80-160",
+                    "hump", "humpHz", "corner", "ripple", "shape", "rise", "8-16k", "16-20k", "after50");
+        for (int c = 0; c < cabinetCount; ++c)
+        {
+            auto pick = [c](const Entry& e) { return e.cabinet == c && e.dynamic() && e.close() && e.onAxis(); };
+            auto m = [&](double Figures::*field) { return median(collect(all, pick, [field](const Entry& e) { return e.fig.*field; })); };
+            std::printf("%-10s %6.1f %6.1f %6.1f %6.0f %6.0f %6.1f %6.1f %6.1f %6.1f %6.1f %6.1f\n", cabinetVoices[c].name,
+                        m(&Figures::lows40to80), m(&Figures::lows80to160), m(&Figures::humpDb), m(&Figures::humpHz),
+                        m(&Figures::lowCornerHz), m(&Figures::ripple), m(&Figures::shape), m(&Figures::rise), m(&Figures::air8to16),
+                        m(&Figures::top16to20), m(&Figures::energyAfter50ms));
+        }
+        for (size_t i = 0; i < real.size(); ++i)
+        {
+            const Figures& f = real[i];
+            std::printf("%-10s %6.1f %6.1f %6.1f %6.0f %6.0f %6.1f %6.1f %6.1f %6.1f %6.1f %6.1f\n", realNames[i].c_str(), f.lows40to80,
+                        f.lows80to160, f.humpDb, f.humpHz, f.lowCornerHz, f.ripple, f.shape, f.rise, f.air8to16, f.top16to20,
+                        f.energyAfter50ms);
+        }
+    }
+    return 0;
+}
