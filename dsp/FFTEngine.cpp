@@ -1,6 +1,7 @@
 #include "dsp/FFTEngine.h"
 
 #include "dsp/FFTWPlannerLock.h"
+#include "dsp/FFTWisdom.h"
 
 #include <cstdio>
 #include <cstring>
@@ -35,6 +36,28 @@ void announceOnce()
         std::fflush(stdout);
     });
 }
+
+// Called with the planner mutex held. Imported once per process, before the
+// first plan, so that every engine of one size gets the same plan for the
+// life of the process.
+void importBuiltInWisdomOnce()
+{
+    static bool imported = false;
+    if (imported)
+        return;
+    imported = true;
+    fftwf_import_wisdom_from_string(builtInFFTWisdom);
+}
+
+// The measured plan where the wisdom has one (built on a processor like this
+// one), otherwise the estimated plan, which costs no measurement either.
+template <typename MakePlan> fftwf_plan planFromWisdom(MakePlan makePlan, bool& measured)
+{
+    if (fftwf_plan plan = makePlan(FFTW_WISDOM_ONLY | FFTW_MEASURE))
+        return plan;
+    measured = false;
+    return makePlan(FFTW_ESTIMATE);
+}
 } // namespace
 
 FFTEngineInternal::FFTEngineInternal(int32_t requestedSize)
@@ -45,8 +68,14 @@ FFTEngineInternal::FFTEngineInternal(int32_t requestedSize)
     announceOnce();
     auto* complexView = reinterpret_cast<fftwf_complex*>(workSamples);
     const std::lock_guard<std::mutex> lock(fftwPlannerMutex());
-    forwardPlan = fftwf_plan_dft_r2c_1d(size, realSamples, complexView, FFTW_ESTIMATE);
-    inversePlan = fftwf_plan_dft_c2r_1d(size, complexView, realSamples, FFTW_ESTIMATE);
+    importBuiltInWisdomOnce();
+    measuredPlans = true;
+    forwardPlan = planFromWisdom(
+        [&](unsigned planFlags) { return fftwf_plan_dft_r2c_1d(size, realSamples, complexView, planFlags); },
+        measuredPlans);
+    inversePlan = planFromWisdom(
+        [&](unsigned planFlags) { return fftwf_plan_dft_c2r_1d(size, complexView, realSamples, planFlags); },
+        measuredPlans);
 }
 
 FFTEngineInternal::~FFTEngineInternal()

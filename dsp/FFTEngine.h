@@ -5,6 +5,9 @@
 // im[0] the real Nyquist bin. Transforms are unnormalised both ways, so
 // inverse(forward(x)) = N * x.
 //
+// Plans come from wisdom measured at build time where it applies (the same
+// plan for every engine of one size in a process), estimated otherwise.
+//
 // Threads: construction and destruction call the FFTW planner under the
 // process-wide planner mutex (message thread). The transforms and
 // multiplyAccumulate allocate nothing, take no lock and may run on the audio
@@ -43,6 +46,7 @@ public:
     // (a third to a half more instructions at the sizes used here).
     fftwf_plan forwardPlan = nullptr; // real to complex, real -> work
     fftwf_plan inversePlan = nullptr; // complex to real, work -> real
+    bool measuredPlans = false;       // both plans from the built-in wisdom, not estimated
     int32_t size = 0;                 // N
     int32_t halfSize = 0;             // N/2
     int32_t frameBytes = 0;           // 4N

@@ -43,6 +43,15 @@ TEST(FFTEngine, SizeIsRaisedToAPowerOfTwo)
     EXPECT_EQ(small.frameBytes, 64);
 }
 
+TEST(FFTEngine, EverySizeTheConvolutionUsesIsPlannedFromTheBuiltInWisdom)
+{
+    // Wisdom that no longer matches the engines' problems (layout, placement,
+    // alignment or sizes changed on one side only) would silently fall back
+    // to slower estimated plans.
+    for (int log2Size = 4; log2Size <= 15; ++log2Size)
+        EXPECT_TRUE(FFTEngineInternal(1 << log2Size).measuredPlans) << "size " << (1 << log2Size);
+}
+
 TEST(FFTEngine, ForwardTransformMatchesADirectDFTInThePackedLayout)
 {
     for (int n : {16, 64, 256})
