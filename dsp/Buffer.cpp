@@ -123,13 +123,6 @@ void Buffer::releaseChannels()
     channelCount = 0;
 }
 
-float* Buffer::channelSamples(int index) const
-{
-    if (index < 0 || index >= channelCount)
-        return nullptr;
-    return channels[index]->samples;
-}
-
 Buffer makeBuffer(const BufferSpec& spec)
 {
     Buffer result;

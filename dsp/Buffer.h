@@ -49,7 +49,11 @@ public:
     ~Buffer();
 
     // Samples of channel index, or null when the index is outside the buffer.
-    float* channelSamples(int index) const;
+    // Inline: the convolution asks for spectra this way in its inner loops.
+    float* channelSamples(int index) const
+    {
+        return index < 0 || index >= channelCount ? nullptr : channels[index]->samples;
+    }
 
     int32_t channelCount = 0;
     int32_t length = 0;

@@ -1,6 +1,7 @@
 #include "dsp/FFTEngine.h"
 
 #include "dsp/FFTWPlannerLock.h"
+#include "dsp/FFTWisdom.h"
 
 #include <cstdio>
 #include <cstring>
@@ -35,6 +36,28 @@ void announceOnce()
         std::fflush(stdout);
     });
 }
+
+// Called with the planner mutex held. Imported once per process, before the
+// first plan, so that every engine of one size gets the same plan for the
+// life of the process.
+void importBuiltInWisdomOnce()
+{
+    static bool imported = false;
+    if (imported)
+        return;
+    imported = true;
+    fftwf_import_wisdom_from_string(builtInFFTWisdom);
+}
+
+// The measured plan where the wisdom has one (built on a processor like this
+// one), otherwise the estimated plan, which costs no measurement either.
+template <typename MakePlan> fftwf_plan planFromWisdom(MakePlan makePlan, bool& measured)
+{
+    if (fftwf_plan plan = makePlan(FFTW_WISDOM_ONLY | FFTW_MEASURE))
+        return plan;
+    measured = false;
+    return makePlan(FFTW_ESTIMATE);
+}
 } // namespace
 
 FFTEngineInternal::FFTEngineInternal(int32_t requestedSize)
@@ -45,8 +68,14 @@ FFTEngineInternal::FFTEngineInternal(int32_t requestedSize)
     announceOnce();
     auto* complexView = reinterpret_cast<fftwf_complex*>(workSamples);
     const std::lock_guard<std::mutex> lock(fftwPlannerMutex());
-    forwardPlan = fftwf_plan_dft_r2c_1d(size, realSamples, complexView, FFTW_ESTIMATE);
-    inversePlan = fftwf_plan_dft_c2r_1d(size, complexView, realSamples, FFTW_ESTIMATE);
+    importBuiltInWisdomOnce();
+    measuredPlans = true;
+    forwardPlan = planFromWisdom(
+        [&](unsigned planFlags) { return fftwf_plan_dft_r2c_1d(size, realSamples, complexView, planFlags); },
+        measuredPlans);
+    inversePlan = planFromWisdom(
+        [&](unsigned planFlags) { return fftwf_plan_dft_c2r_1d(size, complexView, realSamples, planFlags); },
+        measuredPlans);
 }
 
 FFTEngineInternal::~FFTEngineInternal()
@@ -94,8 +123,8 @@ void forwardTransform(FFTEngineInternal& engine, const float* samples, PackedSpe
 namespace
 {
 // Interleaves the packed spectrum into the work array as FFTW's half-complex
-// input (zeroing the spectrum on request) and runs the inverse plan.
-template <bool clearInput> void runInverse(FFTEngineInternal& engine, float* inRe, float* inIm)
+// input and runs the inverse plan.
+void runInverse(FFTEngineInternal& engine, const float* inRe, const float* inIm)
 {
     float* work = engine.workSamples;
     const int32_t half = engine.halfSize;
@@ -107,19 +136,12 @@ template <bool clearInput> void runInverse(FFTEngineInternal& engine, float* inR
         const __m128 im = _mm_loadu_ps(inIm + k);
         _mm_storeu_ps(work + 2 * k, _mm_unpacklo_ps(re, im));
         _mm_storeu_ps(work + 2 * k + 4, _mm_unpackhi_ps(re, im));
-        if constexpr (clearInput)
-        {
-            _mm_storeu_ps(inRe + k, _mm_setzero_ps());
-            _mm_storeu_ps(inIm + k, _mm_setzero_ps());
-        }
     }
 #endif
     for (; k < half; ++k)
     {
         work[2 * k] = inRe[k];
         work[2 * k + 1] = inIm[k];
-        if constexpr (clearInput)
-            inRe[k] = inIm[k] = 0.0f;
     }
     work[engine.size] = work[1];
     work[engine.size + 1] = 0.0f;
@@ -130,28 +152,8 @@ template <bool clearInput> void runInverse(FFTEngineInternal& engine, float* inR
 
 void inverseTransform(FFTEngineInternal& engine, ConstPackedSpectrum in, float* samples)
 {
-    // Not cleared, so the input is only read.
-    runInverse<false>(engine, const_cast<float*>(in.re), const_cast<float*>(in.im));
+    runInverse(engine, in.re, in.im);
     std::memcpy(samples, engine.realSamples, static_cast<size_t>(engine.frameBytes));
-}
-
-void inverseTransformScaled(FFTEngineInternal& engine, PackedSpectrum in, float* samples, int count, float scale,
-                            bool clearInput)
-{
-    if (clearInput)
-        runInverse<true>(engine, in.re, in.im);
-    else
-        runInverse<false>(engine, in.re, in.im);
-    const float* work = engine.realSamples;
-    count = count < engine.size ? count : engine.size;
-    int k = 0;
-#if TOVDSP_HAVE_SSE
-    const __m128 factor = _mm_set1_ps(scale);
-    for (; k + 4 <= count; k += 4)
-        _mm_storeu_ps(samples + k, _mm_mul_ps(_mm_loadu_ps(work + k), factor));
-#endif
-    for (; k < count; ++k)
-        samples[k] = work[k] * scale;
 }
 
 namespace
@@ -227,5 +229,99 @@ void multiplyAccumulate(PackedSpectrum acc, ConstPackedSpectrum a, ConstPackedSp
         multiplyAccumulateBins(acc.re, acc.im, a.re, a.im, b.re, b.im, 0, bins);
     acc.re[0] = accRe0 + a.re[0] * b.re[0];
     acc.im[0] = accIm0 + a.im[0] * b.im[0];
+}
+namespace
+{
+// work = interleave(acc + a * b) for bins [from, to), with the arithmetic of
+// multiplyAccumulateBins; acc is zeroed as it is read.
+void sumIntoWork(float* __restrict work, float* __restrict accRe, float* __restrict accIm,
+                 const float* __restrict aRe, const float* __restrict aIm, const float* __restrict bRe,
+                 const float* __restrict bIm, int from, int to)
+{
+    int k = from;
+#if TOVDSP_HAVE_SSE
+    for (; k + 4 <= to; k += 4)
+    {
+        const __m128 ar = _mm_loadu_ps(aRe + k);
+        const __m128 ai = _mm_loadu_ps(aIm + k);
+        const __m128 br = _mm_loadu_ps(bRe + k);
+        const __m128 bi = _mm_loadu_ps(bIm + k);
+        const __m128 re = _mm_add_ps(_mm_loadu_ps(accRe + k), _mm_sub_ps(_mm_mul_ps(ar, br), _mm_mul_ps(ai, bi)));
+        const __m128 im = _mm_add_ps(_mm_loadu_ps(accIm + k), _mm_add_ps(_mm_mul_ps(ai, br), _mm_mul_ps(ar, bi)));
+        _mm_storeu_ps(work + 2 * k, _mm_unpacklo_ps(re, im));
+        _mm_storeu_ps(work + 2 * k + 4, _mm_unpackhi_ps(re, im));
+        _mm_storeu_ps(accRe + k, _mm_setzero_ps());
+        _mm_storeu_ps(accIm + k, _mm_setzero_ps());
+    }
+#endif
+    for (; k < to; ++k)
+    {
+        work[2 * k] = accRe[k] + (aRe[k] * bRe[k] - aIm[k] * bIm[k]);
+        work[2 * k + 1] = accIm[k] + (aIm[k] * bRe[k] + aRe[k] * bIm[k]);
+        accRe[k] = accIm[k] = 0.0f;
+    }
+}
+
+#if TOVDSP_HAVE_AVX
+__attribute__((target("avx"))) void sumIntoWorkAvx(float* __restrict work, float* __restrict accRe,
+                                                   float* __restrict accIm, const float* __restrict aRe,
+                                                   const float* __restrict aIm, const float* __restrict bRe,
+                                                   const float* __restrict bIm, int from, int to)
+{
+    int k = from;
+    for (; k + 8 <= to; k += 8)
+    {
+        const __m256 ar = _mm256_loadu_ps(aRe + k);
+        const __m256 ai = _mm256_loadu_ps(aIm + k);
+        const __m256 br = _mm256_loadu_ps(bRe + k);
+        const __m256 bi = _mm256_loadu_ps(bIm + k);
+        const __m256 re =
+            _mm256_add_ps(_mm256_loadu_ps(accRe + k), _mm256_sub_ps(_mm256_mul_ps(ar, br), _mm256_mul_ps(ai, bi)));
+        const __m256 im =
+            _mm256_add_ps(_mm256_loadu_ps(accIm + k), _mm256_add_ps(_mm256_mul_ps(ai, br), _mm256_mul_ps(ar, bi)));
+        // Unpacking works within 128-bit lanes: bins 0 1 4 5, then 2 3 6 7.
+        const __m256 pairsLow = _mm256_unpacklo_ps(re, im);
+        const __m256 pairsHigh = _mm256_unpackhi_ps(re, im);
+        _mm256_storeu_ps(work + 2 * k, _mm256_permute2f128_ps(pairsLow, pairsHigh, 0x20));
+        _mm256_storeu_ps(work + 2 * k + 8, _mm256_permute2f128_ps(pairsLow, pairsHigh, 0x31));
+        _mm256_storeu_ps(accRe + k, _mm256_setzero_ps());
+        _mm256_storeu_ps(accIm + k, _mm256_setzero_ps());
+    }
+    _mm256_zeroupper();
+    sumIntoWork(work, accRe, accIm, aRe, aIm, bRe, bIm, k, to);
+}
+#endif
+} // namespace
+
+void inverseTransformOfSumScaled(FFTEngineInternal& engine, PackedSpectrum acc, ConstPackedSpectrum a,
+                                 ConstPackedSpectrum b, float* samples, int count, float scale)
+{
+    float* work = engine.workSamples;
+    const int32_t half = engine.halfSize;
+    // Bin 0's two real values, as multiplyAccumulate treats them.
+    const float dc = acc.re[0] + a.re[0] * b.re[0];
+    const float nyquist = acc.im[0] + a.im[0] * b.im[0];
+#if TOVDSP_HAVE_AVX
+    if (haveAvx)
+        sumIntoWorkAvx(work, acc.re, acc.im, a.re, a.im, b.re, b.im, 0, half);
+    else
+#endif
+        sumIntoWork(work, acc.re, acc.im, a.re, a.im, b.re, b.im, 0, half);
+    work[0] = dc;
+    work[1] = 0.0f;
+    work[engine.size] = nyquist;
+    work[engine.size + 1] = 0.0f;
+    fftwf_execute(engine.inversePlan); // overwrites work, which is scratch
+
+    const float* result = engine.realSamples;
+    count = count < engine.size ? count : engine.size;
+    int k = 0;
+#if TOVDSP_HAVE_SSE
+    const __m128 factor = _mm_set1_ps(scale);
+    for (; k + 4 <= count; k += 4)
+        _mm_storeu_ps(samples + k, _mm_mul_ps(_mm_loadu_ps(result + k), factor));
+#endif
+    for (; k < count; ++k)
+        samples[k] = result[k] * scale;
 }
 } // namespace tovdsp

@@ -5,6 +5,9 @@
 // im[0] the real Nyquist bin. Transforms are unnormalised both ways, so
 // inverse(forward(x)) = N * x.
 //
+// Plans come from wisdom measured at build time where it applies (the same
+// plan for every engine of one size in a process), estimated otherwise.
+//
 // Threads: construction and destruction call the FFTW planner under the
 // process-wide planner mutex (message thread). The transforms and
 // multiplyAccumulate allocate nothing, take no lock and may run on the audio
@@ -43,6 +46,7 @@ public:
     // (a third to a half more instructions at the sizes used here).
     fftwf_plan forwardPlan = nullptr; // real to complex, real -> work
     fftwf_plan inversePlan = nullptr; // complex to real, work -> real
+    bool measuredPlans = false;       // both plans from the built-in wisdom, not estimated
     int32_t size = 0;                 // N
     int32_t halfSize = 0;             // N/2
     int32_t frameBytes = 0;           // 4N
@@ -58,12 +62,13 @@ void forwardTransform(FFTEngineInternal& engine, const float* samples, PackedSpe
 // Packed half spectrum in, N unscaled samples out.
 void inverseTransform(FFTEngineInternal& engine, ConstPackedSpectrum in, float* samples);
 
-// The first count samples of the inverse transform, each multiplied by scale
-// (one rounding): the valid half of an overlap-save frame, without copying
-// the half that is thrown away. With clearInput the spectrum is zeroed as it
-// is read, ready for the next accumulation.
-void inverseTransformScaled(FFTEngineInternal& engine, PackedSpectrum in, float* samples, int count, float scale,
-                            bool clearInput);
+// The end of an overlap-save frame in one pass over the spectra: acc + a * b
+// (exactly as multiplyAccumulate would leave acc over the N/2 packed bins) is
+// inverse transformed and its first count samples, each multiplied by scale
+// (one rounding), go to samples: the valid half of the frame, without copying
+// the half that is thrown away. acc is zeroed, ready for the next frame.
+void inverseTransformOfSumScaled(FFTEngineInternal& engine, PackedSpectrum acc, ConstPackedSpectrum a,
+                                 ConstPackedSpectrum b, float* samples, int count, float scale);
 
 // acc += a * b over bins packed bins, in single precision: each product
 // rounded, then the difference or sum, then the accumulation. Bin 0 adds the

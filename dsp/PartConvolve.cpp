@@ -118,17 +118,20 @@ PartConvolveTovDSPInternal::DelayLine PartConvolveTovDSPInternal::ownDelayLine()
 
 void PartConvolveTovDSPInternal::accumulateOlder(int count, int spectraChannel, const DelayLine& line)
 {
+    if (count <= 0)
+        return;
     float* accRe = accumulator.channelSamples(0);
     float* accIm = accRe + halfSize;
+    const float* partitionsRe = ir.partitionRe(spectraChannel, 0);
+    const float* partitionsIm = ir.partitionIm(spectraChannel, 0);
     for (int i = 0; i < count; ++i)
     {
         if (fdlReadSlot >= line.slots)
             fdlReadSlot = 0;
-        const int partition = partitionsDone + 1;
+        const int partitionOffset = (partitionsDone + 1) * halfSize;
         const int slotOffset = fdlReadSlot * halfSize;
         multiplyAccumulate({accRe, accIm}, {line.re + slotOffset, line.im + slotOffset},
-                           {ir.partitionRe(spectraChannel, partition), ir.partitionIm(spectraChannel, partition)},
-                           halfSize);
+                           {partitionsRe + partitionOffset, partitionsIm + partitionOffset}, halfSize);
         ++fdlReadSlot;
         ++partitionsDone;
     }
@@ -166,16 +169,13 @@ void PartConvolveTovDSPInternal::finishFrame(int spectraChannel, const float* ne
 {
     validSlots = std::min(validSlots + 1, partitionCount);
 
-    float* accRe = accumulator.channelSamples(0);
-    float* accIm = accRe + halfSize;
-    multiplyAccumulate({accRe, accIm}, {newestRe, newestIm},
-                       {ir.partitionRe(spectraChannel, 0), ir.partitionIm(spectraChannel, 0)}, halfSize);
-
     // Only the first half of the circular result is valid; it goes, scaled,
-    // straight into the half of the ring that the output enters next.
-    // The accumulator is cleared for the next frame as it is read.
-    inverseTransformScaled(*engine, {accRe, accIm}, outputRing + (nextFrame == 0 ? halfSize : 0), halfSize,
-                           outputScaleFloat, true);
+    // straight into the half of the ring that the output enters next. The
+    // accumulator is cleared for the next frame as it is read.
+    float* accRe = accumulator.channelSamples(0);
+    inverseTransformOfSumScaled(*engine, {accRe, accRe + halfSize}, {newestRe, newestIm},
+                                {ir.partitionRe(spectraChannel, 0), ir.partitionIm(spectraChannel, 0)},
+                                outputRing + (nextFrame == 0 ? halfSize : 0), halfSize, outputScaleFloat);
 
     samplesToFrame = halfSize;
     if (nextFrame == 1)
