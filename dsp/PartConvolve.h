@@ -21,6 +21,8 @@
 #include "dsp/Buffer.h"
 #include "dsp/FFTEngine.h"
 #include "dsp/PartitionedIR.h"
+#include "dsp/SpectrumFeed.h"
+#include "dsp/StartPhase.h"
 #include "dsp/TovDSPArray.h"
 #include "dsp/TovDSPInternal.h"
 
@@ -28,54 +30,6 @@
 
 namespace tovdsp
 {
-// The process-wide source of start phases: a lock-free generator of integers
-// in 0..32767. Seeding it fixes the phases of the nodes computed afterwards.
-void seedStartPhaseGenerator(uint32_t seed);
-int drawStartPhaseRandom();
-
-// The forward transforms of one input channel at one partition size, made
-// once for every convolution node that reads the channel at that size (the
-// two cabinet channels of a stereo chain, old and new responses during a
-// crossfade). The feed frames its input as a convolution node would, from a
-// start phase drawn at its first block, and keeps the newest spectra in a
-// ring that its readers index; the readers follow its framing, so all of them
-// complete their frames in the same blocks. Blocks must not exceed the
-// maximum length given at construction.
-class SpectrumFeedTovDSPInternal : public TovDSPInternal
-{
-public:
-    // input: one channel. maxPartitions: the most partitions a reader may have.
-    SpectrumFeedTovDSPInternal(const TovDSPArray& input, int log2Size, int maxPartitions, int maxBlockSize);
-    ~SpectrumFeedTovDSPInternal() override;
-
-    // Passes the input through and transforms every frame completed in the block.
-    void compute(unsigned char* doneFlag, int position, int channel) override;
-
-    float* slotRe(int slot) const { return spectra.channelSamples(0) + slot * halfSize; }
-    float* slotIm(int slot) const { return spectra.channelSamples(0) + (slotCount + slot) * halfSize; }
-
-    // The framing at the start of the block last computed, and the ring slots
-    // its frames went to, in order.
-    int32_t blockSamplesToFrame = 0;
-    int32_t blockWriteA = 0;
-    int32_t blockWriteB = 0;
-    int32_t blockNextFrame = 0;
-    int32_t framesInBlock = 0;
-    int32_t* frameSlots = nullptr; // maxFrames entries
-
-    const int32_t log2Size, fftSize, halfSize;
-    const int32_t maxPartitions;
-    const int32_t maxFrames; // frames one block of the maximum length can complete
-    const int32_t slotCount; // maxPartitions + maxFrames: no reader's partitions are overwritten within a block
-
-private:
-    FFTEngineInternal* engine = nullptr; // owned
-    Buffer spectra;                      // 2 * slotCount * L floats: the re parts of every slot, then the im parts
-    Buffer frames;                       // 2N floats: frameA, frameB
-    int32_t samplesToFrame = 0, writeA = 0, writeB = 0, nextFrame = 0, writeSlot = 0;
-    bool resetPending = true;
-};
-
 class PartConvolveTovDSPInternal : public TovDSPInternal
 {
 public:
@@ -144,8 +98,6 @@ private:
 // convolves input channel i mod width with response channel i mod count.
 TovDSPArray PartConvolve(const Buffer& ir, const TovDSPArray& input, int start, int end, int log2Size);
 
-// One feed per channel of input.
-TovDSPArray SpectrumFeeds(const TovDSPArray& input, int log2Size, int maxPartitions, int maxBlockSize);
 // PartConvolve over the feeds' input, sharing their transforms; a segment
 // with more partitions than the feeds hold gets nodes of its own instead.
 TovDSPArray PartConvolveFromFeeds(const Buffer& ir, const TovDSPArray& feeds, int start, int end);
