@@ -9,16 +9,6 @@ namespace tovdsp
 {
 namespace
 {
-const TovDSPArray& usable(const TovDSPArray& array)
-{
-    return array.width > 0 ? array : TovDSPArray::null();
-}
-
-float valueAt(const TovDSPArray& array, unsigned int i)
-{
-    return array.nodes[i % array.width]->currentValue(static_cast<int>(i));
-}
-
 float combine(float x, float y, double (*op)(double, double))
 {
     return static_cast<float>(op(static_cast<double>(x), static_cast<double>(y)));
@@ -26,8 +16,8 @@ float combine(float x, float y, double (*op)(double, double))
 
 template <class Operation> TovDSPArray buildBinary(const TovDSPArray& givenA, const TovDSPArray& givenB)
 {
-    const TovDSPArray& a = usable(givenA);
-    const TovDSPArray& b = usable(givenB);
+    const TovDSPArray& a = givenA.orNull();
+    const TovDSPArray& b = givenB.orNull();
     if (a.isNull())
         return b;
     const unsigned int width = std::max(a.width, b.width);
@@ -35,7 +25,7 @@ template <class Operation> TovDSPArray buildBinary(const TovDSPArray& givenA, co
     for (unsigned int i = 0; i < width; ++i)
     {
         made[i] = new BinaryTovDSPInternal<Operation>(a, b);
-        made[i]->setCurrentValue(combine(valueAt(a, i), valueAt(b, i), &Operation::apply));
+        made[i]->setCurrentValue(combine(a.currentValue(i), b.currentValue(i), &Operation::apply));
     }
     return TovDSPArray(made.data(), static_cast<int>(width));
 }
@@ -71,7 +61,7 @@ template <class Operation> void BinaryTovDSPInternal<Operation>::compute(unsigne
 template <class Operation> float BinaryTovDSPInternal<Operation>::currentValue(int channel) const
 {
     const auto index = static_cast<unsigned int>(channel);
-    return combine(valueAt(inputs[0], index), valueAt(inputs[1], index), &Operation::apply);
+    return combine(inputs[0].currentValue(index), inputs[1].currentValue(index), &Operation::apply);
 }
 
 template <class Operation> void BinaryTovDSPInternalK<Operation>::compute(unsigned char* doneFlag, int position, int channel)
@@ -162,14 +152,14 @@ TovDSPArray Multiply(const TovDSPArray& a, const TovDSPArray& b)
 
 TovDSPArray MulAdd(const TovDSPArray& givenIn, const TovDSPArray& givenMul, const TovDSPArray& givenAdd)
 {
-    const TovDSPArray operands[3] = { usable(givenIn), usable(givenMul), usable(givenAdd) };
+    const TovDSPArray operands[3] = { givenIn.orNull(), givenMul.orNull(), givenAdd.orNull() };
     const unsigned int width = TovDSPArray::maxWidth(operands, 3);
     std::vector<TovDSPInternal*> made(width);
     for (unsigned int i = 0; i < width; ++i)
     {
         made[i] = new MulAddTovDSPInternal(operands[0], operands[1], operands[2]);
-        made[i]->setCurrentValue(static_cast<float>(static_cast<double>(valueAt(operands[0], i)) * static_cast<double>(valueAt(operands[1], i))
-                                                    + static_cast<double>(valueAt(operands[2], i))));
+        made[i]->setCurrentValue(static_cast<float>(static_cast<double>(operands[0].currentValue(i)) * static_cast<double>(operands[1].currentValue(i))
+                                                    + static_cast<double>(operands[2].currentValue(i))));
     }
     return TovDSPArray(made.data(), static_cast<int>(width));
 }

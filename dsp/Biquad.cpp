@@ -24,16 +24,6 @@ double d(float x)
     return static_cast<double>(x);
 }
 
-const TovDSPArray& usable(const TovDSPArray& array)
-{
-    return array.width > 0 ? array : TovDSPArray::null();
-}
-
-float valueAt(const TovDSPArray& array, unsigned int i)
-{
-    return array.nodes[i % array.width]->currentValue(static_cast<int>(i));
-}
-
 uint32_t bitsOf(float x)
 {
     uint32_t bits;
@@ -93,6 +83,16 @@ void BEQBaseTovDSPInternal::setCurrentValue(float value)
     TovDSPInternal::setCurrentValue(value);
     state1 = value;
     state2 = value;
+}
+
+void BEQBaseTovDSPInternal::useParameters(float frequency, float inverseQ, float gain)
+{
+    if (frequency == lastFrequency && inverseQ == lastInverseQ && gain == lastGain)
+        return;
+    setCoefficients(frequency, inverseQ, gain);
+    lastFrequency = frequency;
+    lastInverseQ = inverseQ;
+    lastGain = gain;
 }
 
 void BEQBaseTovDSPInternal::filter(const float* in, float* out, int begin, int end)
@@ -226,10 +226,10 @@ enum class Kind
 TovDSPArray buildFilters(Kind kind, const TovDSPArray& givenSignal, const TovDSPArray& givenFrequency,
                          const TovDSPArray& givenInverseQ, const TovDSPArray& givenGain)
 {
-    const TovDSPArray& signal = usable(givenSignal);
-    const TovDSPArray& frequency = usable(givenFrequency);
-    const TovDSPArray& inverseQ = usable(givenInverseQ);
-    const TovDSPArray& gain = usable(givenGain);
+    const TovDSPArray& signal = givenSignal.orNull();
+    const TovDSPArray& frequency = givenFrequency.orNull();
+    const TovDSPArray& inverseQ = givenInverseQ.orNull();
+    const TovDSPArray& gain = givenGain.orNull();
     unsigned int width = std::max(std::max(signal.width, frequency.width), inverseQ.width);
     if (kind == Kind::peak)
         width = std::max(width, gain.width);
@@ -237,12 +237,12 @@ TovDSPArray buildFilters(Kind kind, const TovDSPArray& givenSignal, const TovDSP
     for (unsigned int i = 0; i < width; ++i)
     {
         BEQBaseTovDSPInternal* node = nullptr;
-        const float signalValue = valueAt(signal, i);
+        const float signalValue = signal.currentValue(i);
         if (kind == Kind::peak)
         {
             node = new BPeakEQTovDSPInternal(signal, frequency, inverseQ, gain);
-            const float gainValue = valueAt(gain, i);
-            node->setCoefficients(valueAt(frequency, i), valueAt(inverseQ, i), gainValue);
+            const float gainValue = gain.currentValue(i);
+            node->setCoefficients(frequency.currentValue(i), inverseQ.currentValue(i), gainValue);
             node->setCurrentValue(fl(d(gainValue) * d(signalValue)));
         }
         else
@@ -251,7 +251,7 @@ TovDSPArray buildFilters(Kind kind, const TovDSPArray& givenSignal, const TovDSP
                 node = new BLowPassTovDSPInternal(signal, frequency, inverseQ);
             else
                 node = new BHiPassTovDSPInternal(signal, frequency, inverseQ);
-            node->setCoefficients(valueAt(frequency, i), valueAt(inverseQ, i), 1.0f);
+            node->setCoefficients(frequency.currentValue(i), inverseQ.currentValue(i), 1.0f);
             node->setCurrentValue(signalValue);
         }
         made[i] = node;

@@ -28,6 +28,9 @@ public:
     // Loads a sanitised value into the output's last sample and both delay values.
     void setCurrentValue(float value) override;
     virtual void setCoefficients(float frequency, float inverseQ, float gain) = 0;
+    // setCoefficients, unless the current coefficients were made from exactly
+    // these parameters; records them as the last ones.
+    void useParameters(float frequency, float inverseQ, float gain);
 
     // 0 unless the magnitude is strictly between 1e-15 and 1e15.
     static float sanitise(float value);

@@ -120,11 +120,9 @@ void forwardTransform(FFTEngineInternal& engine, const float* samples, PackedSpe
     out.im[0] = work[engine.size]; // Nyquist (real) takes the place of DC's zero imaginary part
 }
 
-namespace
-{
 // Interleaves the packed spectrum into the work array as FFTW's half-complex
 // input and runs the inverse plan.
-void runInverse(FFTEngineInternal& engine, const float* inRe, const float* inIm)
+void inverseTransform(FFTEngineInternal& engine, ConstPackedSpectrum in, float* samples)
 {
     float* work = engine.workSamples;
     const int32_t half = engine.halfSize;
@@ -132,27 +130,21 @@ void runInverse(FFTEngineInternal& engine, const float* inRe, const float* inIm)
 #if TOVDSP_HAVE_SSE
     for (; k + 4 <= half; k += 4)
     {
-        const __m128 re = _mm_loadu_ps(inRe + k);
-        const __m128 im = _mm_loadu_ps(inIm + k);
+        const __m128 re = _mm_loadu_ps(in.re + k);
+        const __m128 im = _mm_loadu_ps(in.im + k);
         _mm_storeu_ps(work + 2 * k, _mm_unpacklo_ps(re, im));
         _mm_storeu_ps(work + 2 * k + 4, _mm_unpackhi_ps(re, im));
     }
 #endif
     for (; k < half; ++k)
     {
-        work[2 * k] = inRe[k];
-        work[2 * k + 1] = inIm[k];
+        work[2 * k] = in.re[k];
+        work[2 * k + 1] = in.im[k];
     }
     work[engine.size] = work[1];
     work[engine.size + 1] = 0.0f;
     work[1] = 0.0f;
     fftwf_execute(engine.inversePlan); // overwrites work, which is scratch
-}
-} // namespace
-
-void inverseTransform(FFTEngineInternal& engine, ConstPackedSpectrum in, float* samples)
-{
-    runInverse(engine, in.re, in.im);
     std::memcpy(samples, engine.realSamples, static_cast<size_t>(engine.frameBytes));
 }
 

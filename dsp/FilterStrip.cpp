@@ -20,16 +20,6 @@ enum Input
     levelInput = 15
 };
 
-const TovDSPArray& usable(const TovDSPArray& array)
-{
-    return array.width > 0 ? array : TovDSPArray::null();
-}
-
-float valueAt(const TovDSPArray& array, int channel)
-{
-    return array.nodes[static_cast<unsigned int>(channel) % array.width]->currentValue(channel);
-}
-
 double d(float x)
 {
     return static_cast<double>(x);
@@ -38,18 +28,6 @@ double d(float x)
 float fl(double x)
 {
     return static_cast<float>(x);
-}
-
-// SwitchMix's arithmetic, for the values the strip starts from.
-float switchMix(float a, float b, float s, float gain, bool hasGain)
-{
-    if (hasGain)
-    {
-        a = fl(d(a) * d(gain));
-        b = fl(d(b) * d(gain));
-    }
-    const float complement = fl(1.0 - d(s));
-    return fl(d(fl(d(a) * d(complement))) + d(fl(d(b) * d(s))));
 }
 
 bool fusable(const TovDSPArray& signal, const FilterStripParameters& p)
@@ -73,13 +51,13 @@ FilterStripTovDSPInternal::FilterStripTovDSPInternal(const TovDSPArray& signal, 
     setInput(signalInput, signal);
     for (unsigned int k = 0; k < 4; ++k)
     {
-        setInput(frequencyInput + k, usable(p.frequency[k]));
-        setInput(inverseQInput + k, usable(p.inverseQ[k]));
-        setInput(bypassInput + k, usable(p.bypass[k]));
+        setInput(frequencyInput + k, p.frequency[k].orNull());
+        setInput(inverseQInput + k, p.inverseQ[k].orNull());
+        setInput(bypassInput + k, p.bypass[k].orNull());
     }
-    setInput(gainInput, usable(p.gainDb[0]));
-    setInput(gainInput + 1, usable(p.gainDb[1]));
-    setInput(levelInput, usable(p.level));
+    setInput(gainInput, p.gainDb[0].orNull());
+    setInput(gainInput + 1, p.gainDb[1].orNull());
+    setInput(levelInput, p.level.orNull());
 
     const TovDSPArray none;
     filters[0] = new BHiPassTovDSPInternal(none, none, none);
@@ -102,36 +80,25 @@ void FilterStripTovDSPInternal::prime()
     for (int s = 0; s < 4; ++s)
     {
         const bool peak = s == 1 || s == 2;
-        filters[s]->setCoefficients(valueAt(inputs[frequencyInput + s], 0), valueAt(inputs[inverseQInput + s], 0),
-                                    peak ? valueAt(inputs[gainInput + s - 1], 0) : 1.0f);
+        filters[s]->setCoefficients(inputs[frequencyInput + s].currentValue(0), inputs[inverseQInput + s].currentValue(0),
+                                    peak ? inputs[gainInput + s - 1].currentValue(0) : 1.0f);
     }
     for (int c = 0; c < channels; ++c)
     {
-        const float x = valueAt(inputs[signalInput], c);
+        const float x = inputs[signalInput].currentValue(c);
         float stageIn = x;
         for (int s = 0; s < 4; ++s)
         {
             const bool peak = s == 1 || s == 2;
             const float primed = BEQBaseTovDSPInternal::sanitise(
-                peak ? fl(d(valueAt(inputs[gainInput + s - 1], c)) * d(stageIn)) : stageIn);
+                peak ? fl(d(inputs[gainInput + s - 1].currentValue(c)) * d(stageIn)) : stageIn);
             lanes[s].state1[c] = lanes[s].state2[c] = d(primed);
             const bool last = s == 3;
-            stageIn = switchMix(primed, stageIn, valueAt(inputs[bypassInput + s], c),
-                                last ? valueAt(inputs[levelInput], c) : 1.0f, last);
+            stageIn = switchMix(primed, stageIn, inputs[bypassInput + s].currentValue(c),
+                                last ? inputs[levelInput].currentValue(c) : 1.0f, last);
         }
         outputTable[c]->setCurrentValue(stageIn);
     }
-}
-
-void FilterStripTovDSPInternal::updateCoefficients(int stage, float frequency, float inverseQ, float gain)
-{
-    BEQBaseTovDSPInternal& f = *filters[stage];
-    if (frequency == f.lastFrequency && inverseQ == f.lastInverseQ && gain == f.lastGain)
-        return;
-    f.setCoefficients(frequency, inverseQ, gain);
-    f.lastFrequency = frequency;
-    f.lastInverseQ = inverseQ;
-    f.lastGain = gain;
 }
 
 void FilterStripTovDSPInternal::compute(unsigned char* doneFlag, int position, int)
@@ -155,10 +122,10 @@ void FilterStripTovDSPInternal::compute(unsigned char* doneFlag, int position, i
 
     // The high-pass and low-pass nodes' gain input is a constant 0, which
     // their coefficients ignore.
-    updateCoefficients(0, value[frequencyInput], value[inverseQInput], 0.0f);
-    updateCoefficients(1, value[frequencyInput + 1], value[inverseQInput + 1], value[gainInput]);
-    updateCoefficients(2, value[frequencyInput + 2], value[inverseQInput + 2], value[gainInput + 1]);
-    updateCoefficients(3, value[frequencyInput + 3], value[inverseQInput + 3], 0.0f);
+    filters[0]->useParameters(value[frequencyInput], value[inverseQInput], 0.0f);
+    filters[1]->useParameters(value[frequencyInput + 1], value[inverseQInput + 1], value[gainInput]);
+    filters[2]->useParameters(value[frequencyInput + 2], value[inverseQInput + 2], value[gainInput + 1]);
+    filters[3]->useParameters(value[frequencyInput + 3], value[inverseQInput + 3], 0.0f);
 
     __m128d f1[4], f2[4], c0[4], c1[4], c2[4], s1[4], s2[4];
     __m128 dry[4], wet[4];

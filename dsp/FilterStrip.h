@@ -52,7 +52,6 @@ private:
         double state2[2] = { 0.0, 0.0 };
     };
 
-    void updateCoefficients(int stage, float frequency, float inverseQ, float gain);
     void prime();
 
     BEQBaseTovDSPInternal* filters[4]; // coefficients and their parameters, one set for both channels

@@ -34,19 +34,9 @@ PartConvolveTovDSPInternal::PartConvolveTovDSPInternal(const PartitionedIR& segm
 }
 
 PartConvolveTovDSPInternal::PartConvolveTovDSPInternal(const PartitionedIR& segment, const TovDSPArray& feeds, bool)
-    : TovDSPInternal(1), ir(segment), engine(new FFTEngineInternal(segment.fftSize)), fftSize(segment.fftSize),
-      log2Size(segment.log2Size), halfSize(segment.halfSize), quarterSize(segment.quarterSize),
-      spectrumLength(segment.spectrumLength),
-      partitionCount(segment.spectra.channelCount > 0 ? segment.partitionCount : 0),
-      outputScale(1.0 / (4.0 * segment.fftSize)), outputScaleFloat(static_cast<float>(outputScale)),
-      fdl(makeZeroedBuffer(1, 2 * segment.spectrumLength)), frames(makeZeroedBuffer(1, 3 * segment.fftSize)),
-      accumulator(makeZeroedBuffer(1, segment.fftSize + 2)), readsFeeds(true)
+    : PartConvolveTovDSPInternal(segment, feeds)
 {
-    setInput(0, feeds);
-    float* base = frames.channelSamples(0);
-    frameA = base;
-    frameB = base + fftSize;
-    outputRing = base + 2 * fftSize;
+    readsFeeds = true;
 }
 
 PartConvolveTovDSPInternal::~PartConvolveTovDSPInternal()
@@ -58,13 +48,17 @@ void PartConvolveTovDSPInternal::reset()
 {
     const int h = drawStartPhase(fftSize);
     startPhase = h;
+    // writeB is L samples ahead of writeA modulo N, as in the steady state, so
+    // the first 4h samples also reach the older half of frameB.
+    startSchedule(4 * h, halfSize - 4 * h, (fftSize - 4 * h) % fftSize, 0);
+}
 
-    samplesToFrame = 4 * h;
-    writeA = halfSize - 4 * h;
-    // L samples ahead of writeA modulo N, as in the steady state, so the first
-    // 4h samples also reach the older half of frameB.
-    writeB = (fftSize - 4 * h) % fftSize;
-    nextFrame = 0;
+void PartConvolveTovDSPInternal::startSchedule(int toFrame, int positionA, int positionB, int next)
+{
+    samplesToFrame = toFrame;
+    writeA = positionA;
+    writeB = positionB;
+    nextFrame = next;
     fdlWriteSlot = 0;
     chunkCount = 0;
     partitionsDone = 0;
@@ -152,35 +146,32 @@ void PartConvolveTovDSPInternal::finishFrame(int spectraChannel, const float* ne
     partitionsDone = 0;
 }
 
-void PartConvolveTovDSPInternal::computeFromFeed(unsigned char* doneFlag, int position, int channel)
+void PartConvolveTovDSPInternal::compute(unsigned char* doneFlag, int position, int channel)
 {
     const int n = output.length;
     float* out = output.data;
-    auto* feed = static_cast<SpectrumFeedTovDSPInternal*>(inputs[0].node(static_cast<int>(
-        static_cast<unsigned int>(channel) % inputs[0].width)));
-    const float* in = inputs[0].pull(channel, doneFlag, position); // the feed's pass-through of its input
-    if (partitionCount <= 0 || in == nullptr || feed->lastPosition != position)
+    const float* in = inputs[0].pull(channel, doneFlag, position); // a feed passes its input through
+    if (n <= 0 || out == nullptr)
+        return;
+    SpectrumFeedTovDSPInternal* feed = nullptr;
+    if (readsFeeds)
+        feed = static_cast<SpectrumFeedTovDSPInternal*>(
+            inputs[0].node(static_cast<int>(static_cast<unsigned int>(channel) % inputs[0].width)));
+    if (partitionCount <= 0 || in == nullptr || (feed != nullptr && feed->lastPosition != position))
     {
         std::memset(out, 0, sizeof(float) * static_cast<size_t>(n));
         return;
     }
     if (resetPending != 0)
     {
-        // A reset on the feed's current framing, frames still silent.
-        samplesToFrame = feed->blockSamplesToFrame;
-        writeA = feed->blockWriteA;
-        writeB = feed->blockWriteB;
-        nextFrame = feed->blockNextFrame;
-        fdlWriteSlot = 0;
-        chunkCount = 0;
-        partitionsDone = 0;
-        fdlReadSlot = 0;
-        validSlots = 1;
-        resetPending = 0;
+        if (feed != nullptr) // on the feed's current framing, frames still silent
+            startSchedule(feed->blockSamplesToFrame, feed->blockWriteA, feed->blockWriteB, feed->blockNextFrame);
+        else
+            reset();
     }
     const int spectraChannel = wrapIndex(channel, ir.spectra.channelCount);
     const DelayLine own = ownDelayLine();
-    const DelayLine shared { feed->slotRe(0), feed->slotIm(0), feed->slotCount };
+    const DelayLine shared = feed != nullptr ? DelayLine { feed->slotRe(0), feed->slotIm(0), feed->slotCount } : own;
 
     int frame = 0; // frames completed in this block: the feed's frameSlots index
     int done = 0;
@@ -204,7 +195,10 @@ void PartConvolveTovDSPInternal::computeFromFeed(unsigned char* doneFlag, int po
         ++chunkCount;
         if (samplesToFrame == 0)
         {
-            const int slot = frame < feed->framesInBlock ? feed->frameSlots[frame] : 0;
+            // Whatever the spreading has not reached (the block length may have
+            // changed inside the period) is accumulated before the newest
+            // product, so the sum always runs partitions 1, 2, ... then 0.
+            const int slot = feed != nullptr && frame < feed->framesInBlock ? feed->frameSlots[frame] : 0;
             ++frame;
             if (onFeed)
             {
@@ -216,10 +210,10 @@ void PartConvolveTovDSPInternal::computeFromFeed(unsigned char* doneFlag, int po
             {
                 accumulateOlder(validSlots - 1 - partitionsDone, spectraChannel, own);
                 completeFrame(spectraChannel);
-                // Frames 1 and 2 began before this node did, so they differ
+                // Frames 1 and 2 began before a feed reader did, so they differ
                 // from the feed's; the next frame's partitions reach back to
                 // frame 3 at the earliest once P + 1 frames are done.
-                if (++framesSinceStart > partitionCount)
+                if (feed != nullptr && ++framesSinceStart > partitionCount)
                 {
                     onFeed = true;
                     fdlReadSlot = slot;
@@ -229,62 +223,6 @@ void PartConvolveTovDSPInternal::computeFromFeed(unsigned char* doneFlag, int po
         else
         {
             spreadOlder(n, spectraChannel, onFeed ? shared : own);
-        }
-    }
-}
-
-void PartConvolveTovDSPInternal::compute(unsigned char* doneFlag, int position, int channel)
-{
-    const int n = output.length;
-    float* out = output.data;
-    if (readsFeeds)
-    {
-        if (n > 0 && out != nullptr)
-            computeFromFeed(doneFlag, position, channel);
-        else
-            inputs[0].pull(channel, doneFlag, position);
-        return;
-    }
-    const float* in = inputs[0].pull(channel, doneFlag, position);
-    if (n <= 0 || out == nullptr)
-        return;
-    if (partitionCount <= 0 || in == nullptr)
-    {
-        std::memset(out, 0, sizeof(float) * static_cast<size_t>(n));
-        return;
-    }
-    if (resetPending != 0)
-        reset();
-    const int spectraChannel = wrapIndex(channel, ir.spectra.channelCount);
-    const DelayLine line = ownDelayLine();
-
-    int done = 0;
-    while (done < n)
-    {
-        const int chunk = std::min(n - done, samplesToFrame);
-        const size_t bytes = sizeof(float) * static_cast<size_t>(chunk);
-        if (chunk > 0)
-        {
-            std::memcpy(frameA + writeA, in + done, bytes);
-            std::memcpy(frameB + writeB, in + done, bytes);
-            std::memcpy(out + done, outputRing + writeA, bytes);
-        }
-        writeA += chunk;
-        writeB += chunk;
-        samplesToFrame -= chunk;
-        done += chunk;
-        ++chunkCount;
-        if (samplesToFrame == 0)
-        {
-            // Whatever the spreading has not reached (the block length may have
-            // changed inside the period) is accumulated before the newest
-            // product, so the sum always runs partitions 1, 2, ... then 0.
-            accumulateOlder(validSlots - 1 - partitionsDone, spectraChannel, line);
-            completeFrame(spectraChannel);
-        }
-        else
-        {
-            spreadOlder(n, spectraChannel, line);
         }
     }
 }

@@ -86,11 +86,12 @@ private:
     };
     DelayLine ownDelayLine() const;
     void reset();
+    // The frame schedule from the given framing, with nothing accumulated.
+    void startSchedule(int toFrame, int positionA, int positionB, int next);
     void accumulateOlder(int count, int spectraChannel, const DelayLine& line);
     void spreadOlder(int blockLength, int spectraChannel, const DelayLine& line);
     void completeFrame(int spectraChannel);
     void finishFrame(int spectraChannel, const float* newestRe, const float* newestIm);
-    void computeFromFeed(unsigned char* doneFlag, int position, int channel);
 };
 
 // count = max(ir channels, input width) nodes made from one partitioning of

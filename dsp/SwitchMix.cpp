@@ -9,16 +9,6 @@ namespace tovdsp
 {
 namespace
 {
-const TovDSPArray& usable(const TovDSPArray& array)
-{
-    return array.width > 0 ? array : TovDSPArray::null();
-}
-
-float valueAt(const TovDSPArray& array, int channel)
-{
-    return array.nodes[static_cast<unsigned int>(channel) % array.width]->currentValue(channel);
-}
-
 bool constantOverBlock(const TovDSPArray& array, int channel)
 {
     return array.width > 0 && array.nodes[static_cast<unsigned int>(channel) % array.width]->isBlockConstant();
@@ -40,6 +30,12 @@ float complement(float x)
     return static_cast<float>(1.0 - static_cast<double>(x));
 }
 
+float mutedSum(float a, float b, float muteA, float muteB, float level)
+{
+    return mul(add(mul(a, complement(muteA)), mul(b, complement(muteB))), level);
+}
+} // namespace
+
 float switchMix(float a, float b, float s, float gain, bool hasGain)
 {
     if (hasGain)
@@ -49,12 +45,6 @@ float switchMix(float a, float b, float s, float gain, bool hasGain)
     }
     return add(mul(a, complement(s)), mul(b, s));
 }
-
-float mutedSum(float a, float b, float muteA, float muteB, float level)
-{
-    return mul(add(mul(a, complement(muteA)), mul(b, complement(muteB))), level);
-}
-} // namespace
 
 SwitchMixTovDSPInternal::SwitchMixTovDSPInternal(const TovDSPArray& a, const TovDSPArray& b,
                                                  const TovDSPArray& switchValue, const TovDSPArray& gain)
@@ -107,8 +97,8 @@ void SwitchMixTovDSPInternal::compute(unsigned char* doneFlag, int position, int
 float SwitchMixTovDSPInternal::currentValue(int channel) const
 {
     const bool hasGain = !inputs[3].isNull();
-    return switchMix(valueAt(inputs[0], channel), valueAt(inputs[1], channel), valueAt(inputs[2], channel),
-                     hasGain ? valueAt(inputs[3], channel) : 1.0f, hasGain);
+    return switchMix(inputs[0].currentValue(channel), inputs[1].currentValue(channel), inputs[2].currentValue(channel),
+                     hasGain ? inputs[3].currentValue(channel) : 1.0f, hasGain);
 }
 
 TovDSPInternal* SwitchMixTovDSPInternal::channelNode(int channel)
@@ -162,8 +152,8 @@ void MutedSumTovDSPInternal::compute(unsigned char* doneFlag, int position, int 
 
 float MutedSumTovDSPInternal::currentValue(int channel) const
 {
-    return mutedSum(valueAt(inputs[0], channel), valueAt(inputs[1], channel), valueAt(inputs[2], channel),
-                    valueAt(inputs[3], channel), valueAt(inputs[4], channel));
+    return mutedSum(inputs[0].currentValue(channel), inputs[1].currentValue(channel), inputs[2].currentValue(channel),
+                    inputs[3].currentValue(channel), inputs[4].currentValue(channel));
 }
 
 TovDSPInternal* MutedSumTovDSPInternal::channelNode(int channel)
@@ -176,13 +166,13 @@ TovDSPInternal* MutedSumTovDSPInternal::channelNode(int channel)
 TovDSPArray SwitchMix(const TovDSPArray& givenA, const TovDSPArray& givenB, const TovDSPArray& switchValue,
                       const TovDSPArray& gain)
 {
-    const TovDSPArray& a = usable(givenA);
-    const TovDSPArray& b = usable(givenB);
+    const TovDSPArray& a = givenA.orNull();
+    const TovDSPArray& b = givenB.orNull();
     const unsigned int width = std::max(a.width, b.width);
     std::vector<TovDSPInternal*> made(width);
     for (unsigned int i = 0; i < width; ++i)
     {
-        made[i] = new SwitchMixTovDSPInternal(a, b, usable(switchValue), gain);
+        made[i] = new SwitchMixTovDSPInternal(a, b, switchValue.orNull(), gain);
         made[i]->setCurrentValue(made[i]->currentValue(static_cast<int>(i)));
     }
     return TovDSPArray(made.data(), static_cast<int>(width));
@@ -191,13 +181,13 @@ TovDSPArray SwitchMix(const TovDSPArray& givenA, const TovDSPArray& givenB, cons
 TovDSPArray MutedSum(const TovDSPArray& givenA, const TovDSPArray& givenB, const TovDSPArray& muteA,
                      const TovDSPArray& muteB, const TovDSPArray& level)
 {
-    const TovDSPArray& a = usable(givenA);
-    const TovDSPArray& b = usable(givenB);
+    const TovDSPArray& a = givenA.orNull();
+    const TovDSPArray& b = givenB.orNull();
     const unsigned int width = std::max(a.width, b.width);
     std::vector<TovDSPInternal*> made(width);
     for (unsigned int i = 0; i < width; ++i)
     {
-        made[i] = new MutedSumTovDSPInternal(a, b, usable(muteA), usable(muteB), usable(level));
+        made[i] = new MutedSumTovDSPInternal(a, b, muteA.orNull(), muteB.orNull(), level.orNull());
         made[i]->setCurrentValue(made[i]->currentValue(static_cast<int>(i)));
     }
     return TovDSPArray(made.data(), static_cast<int>(width));

@@ -44,6 +44,9 @@ public:
     TovDSPInternal* channelNode(int channel) override;
 };
 
+// One sample of SwitchMix, with the tree's roundings (gain applies when hasGain).
+float switchMix(float a, float b, float s, float gain, bool hasGain);
+
 // One node per channel of the wider of a and b.
 TovDSPArray SwitchMix(const TovDSPArray& a, const TovDSPArray& b, const TovDSPArray& switchValue,
                       const TovDSPArray& gain = TovDSPArray());

@@ -40,6 +40,14 @@ public:
     static const TovDSPArray& null();
 
     TovDSPInternal* node(int index) const { return nodes[index]; } // no bounds check
+    // This array, or the null array when it holds no node (width 0).
+    const TovDSPArray& orNull() const { return width > 0 ? *this : null(); }
+    // The current value of the node serving channel (node channel mod width).
+    // The array must not be empty.
+    float currentValue(int channel) const
+    {
+        return nodes[static_cast<unsigned int>(channel) % width]->currentValue(channel);
+    }
 
     bool isNull() const;
     bool isNull(int channel) const;
