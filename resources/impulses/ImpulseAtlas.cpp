@@ -5,7 +5,9 @@
 //   ir-atlas-tool <folder with the generated WAV files> <output.png>
 
 #include "ImpulseSynth.h"
+#include "RealCabinetRanges.h"
 #include "RealFft.h"
+#include "ResponseFigures.h"
 #include "SoundTable.h"
 
 #include <cairo.h>
@@ -13,7 +15,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -24,23 +25,16 @@ namespace
 constexpr int panelWidth = 430, panelHeight = 270, columns = 6, rows = 4;
 constexpr double lowHz = 20, highHz = 20000, topDb = 25, bottomDb = -55;
 
+// The response's samples, or responseLength zeros if its file is missing or short.
 std::vector<double> readResponse(const std::string& folder, const std::string& name)
 {
     std::string file = name;
     std::replace(file.begin(), file.end(), ' ', '_');
-    std::ifstream in(folder + "/" + file + ".wav", std::ios::binary);
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<double> x(responseLength, 0.0);
-    if (bytes.size() < 44 + 3 * static_cast<size_t>(responseLength))
-        return x;
-    for (int n = 0; n < responseLength; ++n)
-    {
-        const unsigned char* p = &bytes[44 + 3 * static_cast<size_t>(n)];
-        int v = p[0] | (p[1] << 8) | (p[2] << 16);
-        if (v & 0x800000)
-            v -= 0x1000000;
-        x[static_cast<size_t>(n)] = v / 8388608.0;
-    }
+    double rate = 0;
+    std::vector<double> x = morvane3::irfigures::readWav(folder + "/" + file + ".wav", rate);
+    if (x.size() < static_cast<size_t>(responseLength))
+        return std::vector<double>(responseLength, 0.0);
+    x.resize(static_cast<size_t>(responseLength));
     return x;
 }
 
@@ -75,16 +69,13 @@ struct RealBand
     double lowHz, highHz, lowDb, highDb;
     bool closedBacksOnly;
 };
+namespace realRanges = morvane3::irfigures::realRanges;
 constexpr RealBand realBands[] = {
-    {40, 80, -11.5, -4.1, false},  // the lows and the low corner
-    {80, 160, 6.0, 9.5, true},     // the sealed box's thump
-    {110, 151, 8.7, 11.4, true},   // its hump
+    {40, 80, realRanges::lows40to80MinDb, realRanges::lows40to80MaxDb, false},
+    {80, 160, realRanges::closedLows80to160MinDb, realRanges::closedLows80to160MaxDb, true},
+    {realRanges::closedHumpLowHz, realRanges::closedHumpHighHz, realRanges::closedHumpMinDb,
+     realRanges::closedHumpMaxDb, true},
 };
-
-bool isDynamic(const std::string& microphone)
-{
-    return microphone == "57" || microphone == "409" || microphone == "421" || microphone == "545" || microphone == "i5";
-}
 
 struct Panel
 {
@@ -231,7 +222,7 @@ int main(int argc, char** argv)
             double mids = 0;
             int count = 0;
             for (int m = 0; m < microphoneCount; ++m)
-                if (isDynamic(microphoneVoices[m].name))
+                if (realRanges::isDynamicMicrophone(microphoneVoices[m].name))
                     for (size_t i = 0; i < freqs.size(); ++i)
                         if (freqs[i] >= 500 && freqs[i] <= 2000)
                         {

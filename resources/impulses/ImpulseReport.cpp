@@ -6,6 +6,7 @@
 //   morvane3-ir-report <folder with the generated WAV files> [<folder of real WAVs>] [--cabinets]
 
 #include "ImpulseSynth.h"
+#include "RealCabinetRanges.h"
 #include "ResponseFigures.h"
 #include "SoundTable.h"
 
@@ -21,6 +22,7 @@
 using namespace morvane3::irsynth;
 using morvane3::irfigures::Figures;
 using morvane3::irfigures::median;
+namespace realRanges = morvane3::irfigures::realRanges;
 
 namespace
 {
@@ -31,11 +33,7 @@ struct Entry
     bool guitar() const { return cabinetVoices[cabinet].construction == Construction::closedBack || open(); }
     bool open() const { return cabinetVoices[cabinet].construction == Construction::openBack; }
     bool closed() const { return cabinetVoices[cabinet].construction == Construction::closedBack; }
-    bool dynamic() const
-    {
-        const std::string m = microphoneVoices[microphone].name;
-        return m == "57" || m == "409" || m == "421" || m == "545" || m == "i5";
-    }
+    bool dynamic() const { return realRanges::isDynamicMicrophone(microphoneVoices[microphone].name); }
     bool close() const { return placement % 3 == 0; }
     bool onAxis() const { return placement < 3; }
     bool likeForLike() const { return guitar() && dynamic() && close() && onAxis(); }
@@ -81,17 +79,26 @@ std::vector<double> nearestOthers(const std::vector<const Figures*>& set, const 
     return out;
 }
 
-void row(const char* label, const std::string& ours, const std::string& outside, const std::string& real)
+// printf into a string, for the labels that print the targets.
+template <typename... Values>
+std::string text(const char* format, Values... values)
 {
-    std::printf("%s\n    ours:   %s%s\n", label, ours.c_str(), outside.c_str());
+    char s[192];
+    std::snprintf(s, sizeof s, format, values...);
+    return s;
+}
+
+void row(const std::string& label, const std::string& ours, const std::string& outside, const std::string& real)
+{
+    std::printf("%s\n    ours:   %s%s\n", label.c_str(), ours.c_str(), outside.c_str());
     if (!real.empty())
         std::printf("    real:   %s\n", real.c_str());
 }
 
-std::string misses(int count, int total, const char* what)
+std::string misses(int count, int total, const std::string& what)
 {
     char s[128];
-    std::snprintf(s, sizeof s, "; %d of %d %s", count, total, what);
+    std::snprintf(s, sizeof s, "; %d of %d %s", count, total, what.c_str());
     return s;
 }
 } // namespace
@@ -170,46 +177,70 @@ int main(int argc, char** argv)
     const auto low = collect(all, closedLike, [](const Entry& e) { return e.fig.lows80to160; });
     const auto humpHz = collect(all, closedLike, [](const Entry& e) { return e.fig.humpHz; });
     const auto humpDb = collect(all, closedLike, [](const Entry& e) { return e.fig.humpDb; });
-    row("closed backs, like for like: 80-160 Hz level (target: median >= +6 dB)", summary(low, " dB"),
-        misses(countIf(low, [](double v) { return v < 6.0; }), static_cast<int>(low.size()), "below +6 dB"),
+    row(text("closed backs, like for like: 80-160 Hz level (target: median >= %+g dB)",
+             realRanges::closedLows80to160MinDb),
+        summary(low, " dB"),
+        misses(countIf(low, [](double v) { return v < realRanges::closedLows80to160MinDb; }),
+               static_cast<int>(low.size()), text("below %+g dB", realRanges::closedLows80to160MinDb)),
         realOf(&Figures::lows80to160, " dB"));
-    row("   hump peak (target: between 100 and 150 Hz)", summary(humpDb, " dB") + " at " + summary(humpHz, " Hz"),
-        misses(countIf(humpHz, [](double v) { return v < 100 || v > 150; }), static_cast<int>(humpHz.size()), "outside 100-150 Hz"),
+    row(text("   hump peak (target: between %g and %g Hz)", realRanges::humpPeakLowHz, realRanges::humpPeakHighHz),
+        summary(humpDb, " dB") + " at " + summary(humpHz, " Hz"),
+        misses(
+            countIf(humpHz, [](double v) { return v < realRanges::humpPeakLowHz || v > realRanges::humpPeakHighHz; }),
+            static_cast<int>(humpHz.size()),
+            text("outside %g-%g Hz", realRanges::humpPeakLowHz, realRanges::humpPeakHighHz)),
         real.empty() ? "" : realOf(&Figures::humpDb, " dB") + " at " + realOf(&Figures::humpHz, " Hz"));
 
     const auto open = collect(all, openLike, [](const Entry& e) { return e.fig.lows80to160; });
     char gap[128];
     std::snprintf(gap, sizeof gap, "closed median %+.1f dB, open median %+.1f dB: closed %+.1f dB above open", median(low), median(open),
                   median(low) - median(open));
-    row("open against closed backs, like for like, 80-160 Hz (target: closed >= 5 dB above open)", gap, "", "");
+    row(text("open against closed backs, like for like, 80-160 Hz (target: closed >= %g dB above open)",
+             realRanges::closedOverOpenDb),
+        gap, "", "");
 
     const auto lows = collect(all, like, [](const Entry& e) { return e.fig.lows40to80; });
     const auto corners = collect(all, like, [](const Entry& e) { return e.fig.lowCornerHz; });
     const double third = std::pow(2.0, 1.0 / 3);
-    row("like for like: 40-80 Hz level (target: at most 4 more than 3 dB outside -11.5..-4.1)", summary(lows, " dB"),
-        misses(countIf(lows, [](double v) { return v < -14.5 || v > -1.1; }), static_cast<int>(lows.size()), "outside by 3 dB"),
+    row(text("like for like: 40-80 Hz level (target: at most 4 more than 3 dB outside %g..%g)",
+             realRanges::lows40to80MinDb, realRanges::lows40to80MaxDb),
+        summary(lows, " dB"),
+        misses(countIf(lows, [](double v)
+                       { return v < realRanges::lows40to80MinDb - 3 || v > realRanges::lows40to80MaxDb + 3; }),
+               static_cast<int>(lows.size()), "outside by 3 dB"),
         realOf(&Figures::lows40to80, " dB"));
-    row("   low corner (target: at most 4 more than 1/3 octave outside 54-67 Hz)", summary(corners, " Hz"),
-        misses(countIf(corners, [third](double v) { return v < 54 / third || v > 67 * third; }), static_cast<int>(corners.size()),
-               "outside by 1/3 octave"),
+    row(text("   low corner (target: at most 4 more than 1/3 octave outside %g-%g Hz)", realRanges::lowCornerMinHz,
+             realRanges::lowCornerMaxHz),
+        summary(corners, " Hz"),
+        misses(countIf(corners, [third](double v)
+                       { return v < realRanges::lowCornerMinHz / third || v > realRanges::lowCornerMaxHz * third; }),
+               static_cast<int>(corners.size()), "outside by 1/3 octave"),
         realOf(&Figures::lowCornerHz, " Hz"));
 
     const auto ripple = collect(all, like, [](const Entry& e) { return e.fig.ripple; });
-    row("like for like: 1-5 kHz ripple (target: median >= 6 dB)", summary(ripple, " dB"),
+    row(text("like for like: 1-5 kHz ripple (target: median >= %g dB)", realRanges::rippleMedianMinDb),
+        summary(ripple, " dB"),
         misses(countIf(ripple, [](double v) { return v < 4.8; }), static_cast<int>(ripple.size()), "below 4.8 dB"),
         realOf(&Figures::ripple, " dB"));
 
     const auto shape = collect(all, like, [](const Entry& e) { return e.fig.shape; });
     const auto rise = collect(all, like, [](const Entry& e) { return e.fig.rise; });
-    row("like for like: 1-5 kHz shape about a line (target: at most 4 below 4.1 dB)", summary(shape, " dB"),
-        misses(countIf(shape, [](double v) { return v < 4.1; }), static_cast<int>(shape.size()), "below 4.1 dB"),
+    row(text("like for like: 1-5 kHz shape about a line (target: at most 4 below %g dB)", realRanges::shapeMinDb),
+        summary(shape, " dB"),
+        misses(countIf(shape, [](double v) { return v < realRanges::shapeMinDb; }), static_cast<int>(shape.size()),
+               text("below %g dB", realRanges::shapeMinDb)),
         realOf(&Figures::shape, " dB"));
     row("   rise from 1 kHz to 2.5 kHz", summary(rise, " dB"), "", realOf(&Figures::rise, " dB"));
 
     const auto after = collect(all, [](const Entry& e) { return e.close(); }, [](const Entry& e) { return e.fig.energyAfter50ms; });
     const auto decay = collect(all, [](const Entry& e) { return e.close(); }, [](const Entry& e) { return e.fig.decayTo40Ms; });
-    row("every Close response: energy after 50 ms (target: at least 95 % within -48..-23 dB)", summary(after, " dB"),
-        misses(countIf(after, [](double v) { return v < -48 || v > -23; }), static_cast<int>(after.size()), "outside -48..-23 dB"),
+    row(text("every Close response: energy after 50 ms (target: at least 95 %% within %g..%g dB)",
+             realRanges::energyAfter50msMinDb, realRanges::energyAfter50msMaxDb),
+        summary(after, " dB"),
+        misses(countIf(after, [](double v)
+                       { return v < realRanges::energyAfter50msMinDb || v > realRanges::energyAfter50msMaxDb; }),
+               static_cast<int>(after.size()),
+               text("outside %g..%g dB", realRanges::energyAfter50msMinDb, realRanges::energyAfter50msMaxDb)),
         realOf(&Figures::energyAfter50ms, " dB"));
     row("   decay to -40 dB", summary(decay, " ms"), "", realOf(&Figures::decayTo40Ms, " ms"));
     for (int d = 0; d < 3; ++d)
@@ -228,8 +259,14 @@ int main(int argc, char** argv)
     for (size_t i = 0; i < all.size(); ++i)
         if (all[i].guitar() && !all[i].onAxis())
             offAxis.push_back(all[i].fig.air8to16 - all[i - 3].fig.air8to16);
-    row("guitar cabinets: Off Axis minus On Axis at 8-16 kHz (target: median within -12..-4 dB)", summary(offAxis, " dB"),
-        misses(countIf(offAxis, [](double v) { return v < -12 || v > -4; }), static_cast<int>(offAxis.size()), "outside -12..-4 dB"), "");
+    row(text("guitar cabinets: Off Axis minus On Axis at 8-16 kHz (target: median within %g..%g dB)",
+             realRanges::offAxisAirMinDb, realRanges::offAxisAirMaxDb),
+        summary(offAxis, " dB"),
+        misses(countIf(offAxis,
+                       [](double v) { return v < realRanges::offAxisAirMinDb || v > realRanges::offAxisAirMaxDb; }),
+               static_cast<int>(offAxis.size()),
+               text("outside %g..%g dB", realRanges::offAxisAirMinDb, realRanges::offAxisAirMaxDb)),
+        "");
     const auto air = collect(all, like, [](const Entry& e) { return e.fig.air8to16; });
     const auto top = collect(all, like, [](const Entry& e) { return e.fig.top16to20; });
     row("   like for like: 8-16 kHz level", summary(air, " dB"), "", realOf(&Figures::air8to16, " dB"));
@@ -260,8 +297,11 @@ int main(int argc, char** argv)
     for (const Figures& f : real)
         realSet.push_back(&f);
     const auto realNearest = nearestOthers(realSet, std::vector<int>(real.size(), 0));
-    row("like for like: nearest other cabinet under the same microphone (target: min >= 1.4 dB, median >= 2.5 dB)",
-        summary(nearest, " dB"), misses(countIf(nearest, [](double v) { return v < 1.4; }), static_cast<int>(nearest.size()), "below 1.4 dB"),
+    row(text("like for like: nearest other cabinet under the same microphone (target: min >= %g dB, median >= %g dB)",
+             realRanges::nearestOtherMinDb, realRanges::nearestOtherMedianMinDb),
+        summary(nearest, " dB"),
+        misses(countIf(nearest, [](double v) { return v < realRanges::nearestOtherMinDb; }),
+               static_cast<int>(nearest.size()), text("below %g dB", realRanges::nearestOtherMinDb)),
         real.empty() ? "" : summary(realNearest, " dB"));
 
     // Bass cabinets: plausible beside the guitar cabinets at the same placement.
