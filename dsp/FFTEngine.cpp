@@ -2,6 +2,7 @@
 
 #include "dsp/FFTWPlannerLock.h"
 #include "dsp/FFTWisdom.h"
+#include "dsp/HalfSizeSpectrum.h"
 
 #include <cstdio>
 #include <cstring>
@@ -22,7 +23,7 @@ namespace
 {
 int32_t nextPowerOfTwo(int32_t requested)
 {
-    int32_t n = 1;
+    int32_t n = 2; // the half-size transform needs at least one complex point
     while (n < requested && n < (1 << 30))
         n <<= 1;
     return n;
@@ -66,15 +67,24 @@ FFTEngineInternal::FFTEngineInternal(int32_t requestedSize)
       real(makeUninitialisedBuffer(1, size)), realSamples(real.channelSamples(0))
 {
     announceOnce();
-    auto* complexView = reinterpret_cast<fftwf_complex*>(workSamples);
+    auto* spectrumView = reinterpret_cast<fftwf_complex*>(workSamples);
+    auto* signalView = reinterpret_cast<fftwf_complex*>(realSamples);
     const std::lock_guard<std::mutex> lock(fftwPlannerMutex());
     importBuiltInWisdomOnce();
+    int log2Size = 0;
+    while ((1 << log2Size) < size)
+        ++log2Size;
+    twiddles = halfSizeTwiddles(log2Size);
     measuredPlans = true;
     forwardPlan = planFromWisdom(
-        [&](unsigned planFlags) { return fftwf_plan_dft_r2c_1d(size, realSamples, complexView, planFlags); },
+        [&](unsigned planFlags) {
+            return fftwf_plan_dft_1d(halfSize, signalView, spectrumView, FFTW_FORWARD, planFlags);
+        },
         measuredPlans);
     inversePlan = planFromWisdom(
-        [&](unsigned planFlags) { return fftwf_plan_dft_c2r_1d(size, complexView, realSamples, planFlags); },
+        [&](unsigned planFlags) {
+            return fftwf_plan_dft_1d(halfSize, spectrumView, signalView, FFTW_BACKWARD, planFlags | FFTW_DESTROY_INPUT);
+        },
         measuredPlans);
 }
 
@@ -90,60 +100,24 @@ FFTEngineInternal::~FFTEngineInternal()
 void forwardTransform(FFTEngineInternal& engine, const float* samples, PackedSpectrum out)
 {
     float* work = engine.workSamples;
-    // A real-to-complex plan leaves its input alone, so samples with the
+    // The half-size complex plan leaves its input alone, so samples with the
     // planning array's SIMD alignment are transformed where they are.
     if (fftwf_alignment_of(const_cast<float*>(samples)) == fftwf_alignment_of(engine.realSamples))
     {
-        fftwf_execute_dft_r2c(engine.forwardPlan, const_cast<float*>(samples), reinterpret_cast<fftwf_complex*>(work));
+        fftwf_execute_dft(engine.forwardPlan, reinterpret_cast<fftwf_complex*>(const_cast<float*>(samples)),
+                          reinterpret_cast<fftwf_complex*>(work));
     }
     else
     {
         std::memcpy(engine.realSamples, samples, static_cast<size_t>(engine.frameBytes));
         fftwf_execute(engine.forwardPlan);
     }
-    const int32_t half = engine.halfSize;
-    int32_t k = 0;
-#if TOVDSP_HAVE_SSE
-    for (; k + 4 <= half; k += 4)
-    {
-        const __m128 low = _mm_loadu_ps(work + 2 * k);      // r0 i0 r1 i1
-        const __m128 high = _mm_loadu_ps(work + 2 * k + 4); // r2 i2 r3 i3
-        _mm_storeu_ps(out.re + k, _mm_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0)));
-        _mm_storeu_ps(out.im + k, _mm_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1)));
-    }
-#endif
-    for (; k < half; ++k)
-    {
-        out.re[k] = work[2 * k];
-        out.im[k] = work[2 * k + 1];
-    }
-    out.im[0] = work[engine.size]; // Nyquist (real) takes the place of DC's zero imaginary part
+    unpackHalfSizeSpectrum(work, out.re, out.im, engine.halfSize, engine.twiddles);
 }
 
-// Interleaves the packed spectrum into the work array as FFTW's half-complex
-// input and runs the inverse plan.
 void inverseTransform(FFTEngineInternal& engine, ConstPackedSpectrum in, float* samples)
 {
-    float* work = engine.workSamples;
-    const int32_t half = engine.halfSize;
-    int32_t k = 0;
-#if TOVDSP_HAVE_SSE
-    for (; k + 4 <= half; k += 4)
-    {
-        const __m128 re = _mm_loadu_ps(in.re + k);
-        const __m128 im = _mm_loadu_ps(in.im + k);
-        _mm_storeu_ps(work + 2 * k, _mm_unpacklo_ps(re, im));
-        _mm_storeu_ps(work + 2 * k + 4, _mm_unpackhi_ps(re, im));
-    }
-#endif
-    for (; k < half; ++k)
-    {
-        work[2 * k] = in.re[k];
-        work[2 * k + 1] = in.im[k];
-    }
-    work[engine.size] = work[1];
-    work[engine.size + 1] = 0.0f;
-    work[1] = 0.0f;
+    packHalfSizeSpectrum(in.re, in.im, engine.workSamples, engine.halfSize, engine.twiddles);
     fftwf_execute(engine.inversePlan); // overwrites work, which is scratch
     std::memcpy(samples, engine.realSamples, static_cast<size_t>(engine.frameBytes));
 }
@@ -222,87 +196,11 @@ void multiplyAccumulate(PackedSpectrum acc, ConstPackedSpectrum a, ConstPackedSp
     acc.re[0] = accRe0 + a.re[0] * b.re[0];
     acc.im[0] = accIm0 + a.im[0] * b.im[0];
 }
-namespace
+void inverseTransformOfSumScaled(FFTEngineInternal& engine, PackedSpectrum acc, const SpectrumProduct* products,
+                                 int productCount, float* samples, int count, float scale)
 {
-// work = interleave(acc + a * b) for bins [from, to), with the arithmetic of
-// multiplyAccumulateBins; acc is zeroed as it is read.
-void sumIntoWork(float* __restrict work, float* __restrict accRe, float* __restrict accIm,
-                 const float* __restrict aRe, const float* __restrict aIm, const float* __restrict bRe,
-                 const float* __restrict bIm, int from, int to)
-{
-    int k = from;
-#if TOVDSP_HAVE_SSE
-    for (; k + 4 <= to; k += 4)
-    {
-        const __m128 ar = _mm_loadu_ps(aRe + k);
-        const __m128 ai = _mm_loadu_ps(aIm + k);
-        const __m128 br = _mm_loadu_ps(bRe + k);
-        const __m128 bi = _mm_loadu_ps(bIm + k);
-        const __m128 re = _mm_add_ps(_mm_loadu_ps(accRe + k), _mm_sub_ps(_mm_mul_ps(ar, br), _mm_mul_ps(ai, bi)));
-        const __m128 im = _mm_add_ps(_mm_loadu_ps(accIm + k), _mm_add_ps(_mm_mul_ps(ai, br), _mm_mul_ps(ar, bi)));
-        _mm_storeu_ps(work + 2 * k, _mm_unpacklo_ps(re, im));
-        _mm_storeu_ps(work + 2 * k + 4, _mm_unpackhi_ps(re, im));
-        _mm_storeu_ps(accRe + k, _mm_setzero_ps());
-        _mm_storeu_ps(accIm + k, _mm_setzero_ps());
-    }
-#endif
-    for (; k < to; ++k)
-    {
-        work[2 * k] = accRe[k] + (aRe[k] * bRe[k] - aIm[k] * bIm[k]);
-        work[2 * k + 1] = accIm[k] + (aIm[k] * bRe[k] + aRe[k] * bIm[k]);
-        accRe[k] = accIm[k] = 0.0f;
-    }
-}
-
-#if TOVDSP_HAVE_AVX
-__attribute__((target("avx"))) void sumIntoWorkAvx(float* __restrict work, float* __restrict accRe,
-                                                   float* __restrict accIm, const float* __restrict aRe,
-                                                   const float* __restrict aIm, const float* __restrict bRe,
-                                                   const float* __restrict bIm, int from, int to)
-{
-    int k = from;
-    for (; k + 8 <= to; k += 8)
-    {
-        const __m256 ar = _mm256_loadu_ps(aRe + k);
-        const __m256 ai = _mm256_loadu_ps(aIm + k);
-        const __m256 br = _mm256_loadu_ps(bRe + k);
-        const __m256 bi = _mm256_loadu_ps(bIm + k);
-        const __m256 re =
-            _mm256_add_ps(_mm256_loadu_ps(accRe + k), _mm256_sub_ps(_mm256_mul_ps(ar, br), _mm256_mul_ps(ai, bi)));
-        const __m256 im =
-            _mm256_add_ps(_mm256_loadu_ps(accIm + k), _mm256_add_ps(_mm256_mul_ps(ai, br), _mm256_mul_ps(ar, bi)));
-        // Unpacking works within 128-bit lanes: bins 0 1 4 5, then 2 3 6 7.
-        const __m256 pairsLow = _mm256_unpacklo_ps(re, im);
-        const __m256 pairsHigh = _mm256_unpackhi_ps(re, im);
-        _mm256_storeu_ps(work + 2 * k, _mm256_permute2f128_ps(pairsLow, pairsHigh, 0x20));
-        _mm256_storeu_ps(work + 2 * k + 8, _mm256_permute2f128_ps(pairsLow, pairsHigh, 0x31));
-        _mm256_storeu_ps(accRe + k, _mm256_setzero_ps());
-        _mm256_storeu_ps(accIm + k, _mm256_setzero_ps());
-    }
-    _mm256_zeroupper();
-    sumIntoWork(work, accRe, accIm, aRe, aIm, bRe, bIm, k, to);
-}
-#endif
-} // namespace
-
-void inverseTransformOfSumScaled(FFTEngineInternal& engine, PackedSpectrum acc, ConstPackedSpectrum a,
-                                 ConstPackedSpectrum b, float* samples, int count, float scale)
-{
-    float* work = engine.workSamples;
-    const int32_t half = engine.halfSize;
-    // Bin 0's two real values, as multiplyAccumulate treats them.
-    const float dc = acc.re[0] + a.re[0] * b.re[0];
-    const float nyquist = acc.im[0] + a.im[0] * b.im[0];
-#if TOVDSP_HAVE_AVX
-    if (haveAvx)
-        sumIntoWorkAvx(work, acc.re, acc.im, a.re, a.im, b.re, b.im, 0, half);
-    else
-#endif
-        sumIntoWork(work, acc.re, acc.im, a.re, a.im, b.re, b.im, 0, half);
-    work[0] = dc;
-    work[1] = 0.0f;
-    work[engine.size] = nyquist;
-    work[engine.size + 1] = 0.0f;
+    packHalfSizeSpectrumOfSum(acc.re, acc.im, products, productCount, engine.workSamples, engine.halfSize,
+                              engine.twiddles);
     fftwf_execute(engine.inversePlan); // overwrites work, which is scratch
 
     const float* result = engine.realSamples;

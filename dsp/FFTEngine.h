@@ -1,8 +1,9 @@
 #pragma once
-// A pair of FFTW single-precision real transforms of one power-of-two size,
-// converting between FFTW's interleaved half-complex output and the library's
-// packed half spectrum: two arrays re and im of N/2 floats, re[0] the DC bin,
-// im[0] the real Nyquist bin. Transforms are unnormalised both ways, so
+// The single-precision real transforms of one power-of-two size N, between N
+// samples and the library's packed half spectrum: two arrays re and im of N/2
+// floats, re[0] the DC bin, im[0] the real Nyquist bin. Each is an FFTW
+// complex transform of N/2 points and one pass over the bins
+// (HalfSizeSpectrum.h). Transforms are unnormalised both ways, so
 // inverse(forward(x)) = N * x.
 //
 // Plans come from wisdom measured at build time where it applies (the same
@@ -14,6 +15,7 @@
 // thread; one engine must not be used by two threads at once.
 
 #include "dsp/Buffer.h"
+#include "dsp/HalfSizeSpectrum.h"
 #include "dsp/SmartPointer.h"
 
 #include <cstdint>
@@ -38,19 +40,21 @@ struct ConstPackedSpectrum
 class FFTEngineInternal : public SmartPointer
 {
 public:
-    // Sizes that are not powers of two are raised to the next power of two.
+    // Sizes that are not powers of two are raised to the next power of two,
+    // and sizes below 2 to 2.
     explicit FFTEngineInternal(int32_t requestedSize);
     ~FFTEngineInternal() override;
 
-    // Out-of-place plans: FFTW's in-place real transforms need extra passes
-    // (a third to a half more instructions at the sizes used here).
-    fftwf_plan forwardPlan = nullptr; // real to complex, real -> work
-    fftwf_plan inversePlan = nullptr; // complex to real, work -> real
+    // Out-of-place complex plans of N/2 points; the time-domain side is the N
+    // samples read as N/2 interleaved complex values.
+    fftwf_plan forwardPlan = nullptr; // real -> work, input kept
+    fftwf_plan inversePlan = nullptr; // work -> real, work destroyed
     bool measuredPlans = false;       // both plans from the built-in wisdom, not estimated
     int32_t size = 0;                 // N
     int32_t halfSize = 0;             // N/2
     int32_t frameBytes = 0;           // 4N
-    Buffer work;                      // N + 2 floats: FFTW's interleaved half spectrum
+    HalfSizeTwiddles twiddles;        // shared by every engine of this size
+    Buffer work;                      // N + 2 floats: the half-size spectrum, interleaved
     float* workSamples = nullptr;
     Buffer real;                      // N floats: time-domain side of both plans
     float* realSamples = nullptr;
@@ -62,13 +66,32 @@ void forwardTransform(FFTEngineInternal& engine, const float* samples, PackedSpe
 // Packed half spectrum in, N unscaled samples out.
 void inverseTransform(FFTEngineInternal& engine, ConstPackedSpectrum in, float* samples);
 
-// The end of an overlap-save frame in one pass over the spectra: acc + a * b
-// (exactly as multiplyAccumulate would leave acc over the N/2 packed bins) is
-// inverse transformed and its first count samples, each multiplied by scale
-// (one rounding), go to samples: the valid half of the frame, without copying
-// the half that is thrown away. acc is zeroed, ready for the next frame.
-void inverseTransformOfSumScaled(FFTEngineInternal& engine, PackedSpectrum acc, ConstPackedSpectrum a,
-                                 ConstPackedSpectrum b, float* samples, int count, float scale);
+// One complex product a * b of two packed spectra.
+struct SpectrumProduct
+{
+    const float* aRe;
+    const float* aIm;
+    const float* bRe;
+    const float* bIm;
+};
+
+// The end of an overlap-save frame in one pass over the spectra: acc plus the
+// products in the order given (exactly as that many multiplyAccumulate calls
+// would leave acc over the N/2 packed bins) is inverse transformed and its
+// first count samples, each multiplied by scale (one rounding), go to
+// samples: the valid half of the frame, without copying the half that is
+// thrown away. acc is zeroed, ready for the next frame. Taking the products
+// here rather than accumulating them first saves a pass over acc for each.
+void inverseTransformOfSumScaled(FFTEngineInternal& engine, PackedSpectrum acc, const SpectrumProduct* products,
+                                 int productCount, float* samples, int count, float scale);
+
+// The same with one product, acc + a * b.
+inline void inverseTransformOfSumScaled(FFTEngineInternal& engine, PackedSpectrum acc, ConstPackedSpectrum a,
+                                        ConstPackedSpectrum b, float* samples, int count, float scale)
+{
+    const SpectrumProduct product = {a.re, a.im, b.re, b.im};
+    inverseTransformOfSumScaled(engine, acc, &product, 1, samples, count, scale);
+}
 
 // acc += a * b over bins packed bins, in single precision: each product
 // rounded, then the difference or sum, then the accumulation. Bin 0 adds the

@@ -75,12 +75,9 @@ PartConvolveTovDSPInternal::DelayLine PartConvolveTovDSPInternal::ownDelayLine()
     return { re, re + spectrumLength, partitionCount };
 }
 
-void PartConvolveTovDSPInternal::accumulateOlder(int count, int spectraChannel, const DelayLine& line)
+void PartConvolveTovDSPInternal::gatherOlder(int count, int spectraChannel, const DelayLine& line,
+                                             SpectrumProduct* into)
 {
-    if (count <= 0)
-        return;
-    float* accRe = accumulator.channelSamples(0);
-    float* accIm = accRe + halfSize;
     const float* partitionsRe = ir.partitionRe(spectraChannel, 0);
     const float* partitionsIm = ir.partitionIm(spectraChannel, 0);
     for (int i = 0; i < count; ++i)
@@ -89,11 +86,43 @@ void PartConvolveTovDSPInternal::accumulateOlder(int count, int spectraChannel, 
             fdlReadSlot = 0;
         const int partitionOffset = (partitionsDone + 1) * halfSize;
         const int slotOffset = fdlReadSlot * halfSize;
-        multiplyAccumulate({accRe, accIm}, {line.re + slotOffset, line.im + slotOffset},
-                           {partitionsRe + partitionOffset, partitionsIm + partitionOffset}, halfSize);
+        into[i] = {line.re + slotOffset, line.im + slotOffset, partitionsRe + partitionOffset,
+                   partitionsIm + partitionOffset};
         ++fdlReadSlot;
         ++partitionsDone;
     }
+}
+
+void PartConvolveTovDSPInternal::accumulateOlder(int count, int spectraChannel, const DelayLine& line)
+{
+    float* accRe = accumulator.channelSamples(0);
+    float* accIm = accRe + halfSize;
+    SpectrumProduct products[maxFrameProducts];
+    while (count > 0)
+    {
+        const int chunk = std::min(count, maxFrameProducts);
+        gatherOlder(chunk, spectraChannel, line, products);
+        for (int i = 0; i < chunk; ++i)
+            multiplyAccumulate({accRe, accIm}, {products[i].aRe, products[i].aIm}, {products[i].bRe, products[i].bIm},
+                               halfSize);
+        count -= chunk;
+    }
+}
+
+int PartConvolveTovDSPInternal::gatherRestOfFrame(int spectraChannel, const DelayLine& line,
+                                                  SpectrumProduct* into)
+{
+    // Whatever the spreading has not reached (all of it when blocks are at
+    // least a partition long, some when the block length changed inside the
+    // period) goes into the pass that ends the frame, after what acc holds,
+    // so the sum always runs partitions 1, 2, ... then 0.
+    const int remaining = validSlots - 1 - partitionsDone;
+    const int excess = remaining - (maxFrameProducts - 1);
+    if (excess > 0)
+        accumulateOlder(excess, spectraChannel, line);
+    const int count = std::min(remaining, maxFrameProducts - 1);
+    gatherOlder(count, spectraChannel, line, into);
+    return count;
 }
 
 void PartConvolveTovDSPInternal::spreadOlder(int blockLength, int spectraChannel, const DelayLine& line)
@@ -113,27 +142,29 @@ void PartConvolveTovDSPInternal::spreadOlder(int blockLength, int spectraChannel
     accumulateOlder(count, spectraChannel, line);
 }
 
-void PartConvolveTovDSPInternal::completeFrame(int spectraChannel)
+void PartConvolveTovDSPInternal::completeFrame(int spectraChannel, SpectrumProduct* products, int olderCount)
 {
     float* fdlRe = fdl.channelSamples(0) + fdlWriteSlot * halfSize;
     float* fdlIm = fdlRe + spectrumLength;
     forwardTransform(*engine, nextFrame == 0 ? frameA : frameB, {fdlRe, fdlIm});
-    finishFrame(spectraChannel, fdlRe, fdlIm);
+    finishFrame(spectraChannel, products, olderCount, fdlRe, fdlIm);
     fdlWriteSlot = fdlWriteSlot == 0 ? partitionCount - 1 : fdlWriteSlot - 1;
     fdlReadSlot = fdlWriteSlot + 1;
 }
 
-// The newest product, then the inverse transform of the frame's sum.
-void PartConvolveTovDSPInternal::finishFrame(int spectraChannel, const float* newestRe, const float* newestIm)
+// The older products, then the newest, summed with acc and inverse
+// transformed in one pass.
+void PartConvolveTovDSPInternal::finishFrame(int spectraChannel, SpectrumProduct* products, int olderCount,
+                                             const float* newestRe, const float* newestIm)
 {
     validSlots = std::min(validSlots + 1, partitionCount);
+    products[olderCount] = {newestRe, newestIm, ir.partitionRe(spectraChannel, 0), ir.partitionIm(spectraChannel, 0)};
 
     // Only the first half of the circular result is valid; it goes, scaled,
     // straight into the half of the ring that the output enters next. The
     // accumulator is cleared for the next frame as it is read.
     float* accRe = accumulator.channelSamples(0);
-    inverseTransformOfSumScaled(*engine, {accRe, accRe + halfSize}, {newestRe, newestIm},
-                                {ir.partitionRe(spectraChannel, 0), ir.partitionIm(spectraChannel, 0)},
+    inverseTransformOfSumScaled(*engine, {accRe, accRe + halfSize}, products, olderCount + 1,
                                 outputRing + (nextFrame == 0 ? halfSize : 0), halfSize, outputScaleFloat);
 
     samplesToFrame = halfSize;
@@ -195,21 +226,19 @@ void PartConvolveTovDSPInternal::compute(unsigned char* doneFlag, int position, 
         ++chunkCount;
         if (samplesToFrame == 0)
         {
-            // Whatever the spreading has not reached (the block length may have
-            // changed inside the period) is accumulated before the newest
-            // product, so the sum always runs partitions 1, 2, ... then 0.
             const int slot = feed != nullptr && frame < feed->framesInBlock ? feed->frameSlots[frame] : 0;
             ++frame;
+            SpectrumProduct products[maxFrameProducts];
             if (onFeed)
             {
-                accumulateOlder(validSlots - 1 - partitionsDone, spectraChannel, shared);
-                finishFrame(spectraChannel, feed->slotRe(slot), feed->slotIm(slot));
+                const int older = gatherRestOfFrame(spectraChannel, shared, products);
+                finishFrame(spectraChannel, products, older, feed->slotRe(slot), feed->slotIm(slot));
                 fdlReadSlot = slot;
             }
             else
             {
-                accumulateOlder(validSlots - 1 - partitionsDone, spectraChannel, own);
-                completeFrame(spectraChannel);
+                const int older = gatherRestOfFrame(spectraChannel, own, products);
+                completeFrame(spectraChannel, products, older);
                 // Frames 1 and 2 began before a feed reader did, so they differ
                 // from the feed's; the next frame's partitions reach back to
                 // frame 3 at the earliest once P + 1 frames are done.

@@ -88,10 +88,18 @@ private:
     void reset();
     // The frame schedule from the given framing, with nothing accumulated.
     void startSchedule(int toFrame, int positionA, int positionB, int next);
+    // The products of the next count older partitions with their delay-line
+    // slots, advancing the schedule as accumulating them would.
+    void gatherOlder(int count, int spectraChannel, const DelayLine& line, SpectrumProduct* into);
     void accumulateOlder(int count, int spectraChannel, const DelayLine& line);
+    int gatherRestOfFrame(int spectraChannel, const DelayLine& line, SpectrumProduct* into);
     void spreadOlder(int blockLength, int spectraChannel, const DelayLine& line);
-    void completeFrame(int spectraChannel);
-    void finishFrame(int spectraChannel, const float* newestRe, const float* newestIm);
+    void completeFrame(int spectraChannel, SpectrumProduct* products, int olderCount);
+    void finishFrame(int spectraChannel, SpectrumProduct* products, int olderCount, const float* newestRe,
+                     const float* newestIm);
+
+    // Products summed by the pass that ends a frame, the newest included.
+    static constexpr int maxFrameProducts = 16;
 };
 
 // count = max(ir channels, input width) nodes made from one partitioning of
