@@ -24,27 +24,32 @@ struct Registers
 {
     __m256d f1[2], f2[2], c0[2], c1[2], c2[2];
     __m256d s1[2], s2[2];
-    __m256 wet, dry, level;
+    __m128 wet[2], dry[2], level;
+};
+
+// The stage inputs and results of one iteration in float: half 0 holds
+// stages 0 and 1, half 1 stages 2 and 3, each stage as a channel pair.
+struct Halves
+{
+    __m128 h[2];
 };
 
 // One iteration. Masked iterations fill or drain the pipeline: a stage whose
 // sample is outside the block keeps its state (its output is garbage, which
 // only reaches stages that are outside the block too).
 template <bool masked>
-__attribute__((target("avx"), always_inline)) inline __m256 step(Registers& r, __m256 signal, const __m256d* active)
+__attribute__((target("avx"), always_inline)) inline Halves step(Registers& r, Halves signal, const __m256d* active)
 {
-    const __m256d x[2] = { _mm256_cvtps_pd(_mm256_castps256_ps128(signal)),
-                           _mm256_cvtps_pd(_mm256_extractf128_ps(signal, 1)) };
-    __m128 stage[2];
+    Halves mixed;
 #pragma GCC unroll 2
     for (int h = 0; h < 2; ++h)
     {
         // The filter node's operations in its order: w = (s1 f1 + x) + f2 s2
         // rounded to float, y = (b0 w + b1 s1) + b2 s2.
-        const __m256d sum = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(r.s1[h], r.f1[h]), x[h]),
+        const __m256d x = _mm256_cvtps_pd(signal.h[h]);
+        const __m256d sum = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(r.s1[h], r.f1[h]), x),
                                           _mm256_mul_pd(r.f2[h], r.s2[h]));
-        const __m128 wf = _mm256_cvtpd_ps(sum);
-        const __m256d w = _mm256_cvtps_pd(wf);
+        const __m256d w = _mm256_cvtps_pd(_mm256_cvtpd_ps(sum));
         const __m256d y = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(r.c0[h], w), _mm256_mul_pd(r.c1[h], r.s1[h])),
                                         _mm256_mul_pd(r.c2[h], r.s2[h]));
         if (masked)
@@ -57,23 +62,26 @@ __attribute__((target("avx"), always_inline)) inline __m256 step(Registers& r, _
             r.s2[h] = r.s1[h];
             r.s1[h] = w;
         }
-        stage[h] = _mm256_cvtpd_ps(y);
+        __m128 filtered = _mm256_cvtpd_ps(y);
+        __m128 through = signal.h[h];
+        if (h == 1)
+        {
+            // The level scales only the last stage's lanes; the others are
+            // left as they are rather than multiplied by 1, which would
+            // differ for flushed denormals and signalling NaNs.
+            filtered = _mm_blend_ps(filtered, _mm_mul_ps(filtered, r.level), 0xC);
+            through = _mm_blend_ps(through, _mm_mul_ps(through, r.level), 0xC);
+        }
+        mixed.h[h] = _mm_add_ps(_mm_mul_ps(filtered, r.wet[h]), _mm_mul_ps(through, r.dry[h]));
     }
-    __m256 filtered = _mm256_insertf128_ps(_mm256_castps128_ps256(stage[0]), stage[1], 1);
-    // The level scales only the last stage's lanes; the others are left as
-    // they are rather than multiplied by 1, which would differ for flushed
-    // denormals and signalling NaNs.
-    filtered = _mm256_blend_ps(filtered, _mm256_mul_ps(filtered, r.level), 0xC0);
-    const __m256 through = _mm256_blend_ps(signal, _mm256_mul_ps(signal, r.level), 0xC0);
-    return _mm256_add_ps(_mm256_mul_ps(filtered, r.wet), _mm256_mul_ps(through, r.dry));
+    return mixed;
 }
 
-// The next iteration's stage inputs: the new input sample pair in lanes 0-1,
-// and the mixes of stages 0-2 (lanes 0-5 of an earlier result) in lanes 2-7.
-__attribute__((target("avx"), always_inline)) inline __m256 handOver(__m128 input, __m256 mixed)
+// The next iteration's stage inputs: the new input sample pair for stage 0,
+// the mixes of stages 0-2 of an earlier iteration for stages 1-3.
+__attribute__((target("avx"), always_inline)) inline Halves handOver(__m128 input, Halves mixed)
 {
-    const __m256 spread = _mm256_insertf128_ps(_mm256_castps128_ps256(input), _mm256_castps256_ps128(mixed), 1);
-    return _mm256_castpd_ps(_mm256_shuffle_pd(_mm256_castps_pd(spread), _mm256_castps_pd(mixed), 0x4));
+    return { { _mm_movelh_ps(input, mixed.h[0]), _mm_shuffle_ps(mixed.h[0], mixed.h[1], _MM_SHUFFLE(1, 0, 3, 2)) } };
 }
 
 __attribute__((target("avx"), always_inline)) inline __m128 inputPair(const float* in0, const float* in1, int i)
@@ -81,9 +89,9 @@ __attribute__((target("avx"), always_inline)) inline __m128 inputPair(const floa
     return _mm_unpacklo_ps(_mm_load_ss(in0 + i), _mm_load_ss(in1 + i));
 }
 
-__attribute__((target("avx"), always_inline)) inline void storeOutput(__m256 mixed, float* out0, float* out1, int i)
+__attribute__((target("avx"), always_inline)) inline void storeOutput(Halves mixed, float* out0, float* out1, int i)
 {
-    const __m128 last = _mm256_extractf128_ps(mixed, 1);
+    const __m128 last = mixed.h[1];
     _mm_store_ss(out0 + i, _mm_movehl_ps(last, last));
     if (out1 != nullptr)
         _mm_store_ss(out1 + i, _mm_shuffle_ps(last, last, 3));
@@ -105,7 +113,7 @@ __attribute__((target("avx"))) void activeLanes(int i, int n, __m256d* active)
 // One iteration of the pipeline, with the results of the last `skew`
 // iterations it hands over from.
 template <bool masked>
-__attribute__((target("avx"), always_inline)) inline void advance(Registers& r, __m256* recent, const float* in0,
+__attribute__((target("avx"), always_inline)) inline void advance(Registers& r, Halves* recent, const float* in0,
                                                                   const float* in1, float* out0, float* out1, int i,
                                                                   int n)
 {
@@ -119,7 +127,7 @@ __attribute__((target("avx"), always_inline)) inline void advance(Registers& r, 
     }
     else
         input = inputPair(in0, in1, i);
-    const __m256 mixed = step<masked>(r, handOver(input, recent[skew - 1]), active);
+    const Halves mixed = step<masked>(r, handOver(input, recent[skew - 1]), active);
     for (int k = skew - 1; k > 0; --k)
         recent[k] = recent[k - 1];
     recent[0] = mixed;
@@ -142,14 +150,17 @@ __attribute__((target("avx"))) void runAvx(const Coefficients& c, State& state, 
         r.s1[h] = _mm256_loadu_pd(state.state1 + 4 * h);
         r.s2[h] = _mm256_loadu_pd(state.state2 + 4 * h);
     }
-    r.wet = _mm256_loadu_ps(c.wet);
-    r.dry = _mm256_loadu_ps(c.dry);
-    r.level = _mm256_set1_ps(c.level);
+    for (int h = 0; h < 2; ++h)
+    {
+        r.wet[h] = _mm_loadu_ps(c.wet + 4 * h);
+        r.dry[h] = _mm_loadu_ps(c.dry + 4 * h);
+    }
+    r.level = _mm_set1_ps(c.level);
 
     constexpr int latency = 3 * skew;
-    __m256 recent[skew]; // recent[k]: the result of the iteration k + 1 back
+    Halves recent[skew]; // recent[k]: the result of the iteration k + 1 back
     for (auto& m : recent)
-        m = _mm256_setzero_ps();
+        m = { { _mm_setzero_ps(), _mm_setzero_ps() } };
     int i = 0;
     for (; i < latency && i < n; ++i)
         advance<true>(r, recent, in0, in1, out0, out1, i, n);
