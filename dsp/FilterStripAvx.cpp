@@ -1,10 +1,12 @@
 // The strip's loop with the four stages skewed in time: in iteration i, stage
 // s works on sample i - skew * s. The stages of one iteration then depend on
-// nothing computed in that iteration, so only each stage's own recursion
-// bounds the loop, and all four stages of both channels share two 4-lane
-// double registers (and one 8-lane float register for the mixes). A block is
-// run to its end: the pipeline fills at its start and drains at its end, so
-// no output sample is delayed to the next block.
+// nothing computed in that iteration, and the four stages of both channels
+// share two 4-lane double registers (their mixes two 4-lane float ones). A
+// stage's result reaches the next stage `skew` iterations later, so the
+// hand-over (conversions, mix, shuffle) overlaps the iterations between and
+// mostly each stage's own recursion bounds the loop. A block is run to its
+// end: the pipeline fills at its start and drains at its end, so no output
+// sample is delayed to the next block.
 #include "dsp/FilterStripLoops.h"
 
 #if defined(__x86_64__)
@@ -14,8 +16,9 @@ namespace tovdsp::filterstrip
 {
 namespace
 {
-// A stage's output reaches the next stage this many iterations later, which
-// gives the hand-over (conversions, mix, lane shift) time to complete.
+// Iterations between a stage's result and the next stage's use of it. One
+// leaves the hand-over's latency in every iteration; two hides most of it;
+// more costs registers and a longer fill and drain for little gain.
 constexpr int skew = 2;
 
 const bool avxPresent = __builtin_cpu_supports("avx");
@@ -38,7 +41,8 @@ struct Halves
 // sample is outside the block keeps its state (its output is garbage, which
 // only reaches stages that are outside the block too).
 template <bool masked>
-__attribute__((target("avx"), always_inline)) inline Halves step(Registers& r, Halves signal, const __m256d* active)
+__attribute__((target("avx"), always_inline)) inline Halves step(Registers& r, Halves signal, const __m256d* active,
+                                                                 __m128& last)
 {
     Halves mixed;
 #pragma GCC unroll 2
@@ -62,17 +66,17 @@ __attribute__((target("avx"), always_inline)) inline Halves step(Registers& r, H
             r.s2[h] = r.s1[h];
             r.s1[h] = w;
         }
-        __m128 filtered = _mm256_cvtpd_ps(y);
-        __m128 through = signal.h[h];
+        const __m128 filtered = _mm256_cvtpd_ps(y);
+        mixed.h[h] = _mm_add_ps(_mm_mul_ps(filtered, r.wet[h]), _mm_mul_ps(signal.h[h], r.dry[h]));
         if (h == 1)
         {
-            // The level scales only the last stage's lanes; the others are
-            // left as they are rather than multiplied by 1, which would
-            // differ for flushed denormals and signalling NaNs.
-            filtered = _mm_blend_ps(filtered, _mm_mul_ps(filtered, r.level), 0xC);
-            through = _mm_blend_ps(through, _mm_mul_ps(through, r.level), 0xC);
+            // The last stage's mix again with the level (its lanes 2-3 are
+            // the output, and only stage 2's lanes are handed over from the
+            // mix above), kept apart so that the level's products stay off
+            // the path from stage 2 to stage 3.
+            last = _mm_add_ps(_mm_mul_ps(_mm_mul_ps(filtered, r.level), r.wet[h]),
+                                    _mm_mul_ps(_mm_mul_ps(signal.h[h], r.level), r.dry[h]));
         }
-        mixed.h[h] = _mm_add_ps(_mm_mul_ps(filtered, r.wet[h]), _mm_mul_ps(through, r.dry[h]));
     }
     return mixed;
 }
@@ -81,7 +85,10 @@ __attribute__((target("avx"), always_inline)) inline Halves step(Registers& r, H
 // the mixes of stages 0-2 of an earlier iteration for stages 1-3.
 __attribute__((target("avx"), always_inline)) inline Halves handOver(__m128 input, Halves mixed)
 {
-    return { { _mm_movelh_ps(input, mixed.h[0]), _mm_shuffle_ps(mixed.h[0], mixed.h[1], _MM_SHUFFLE(1, 0, 3, 2)) } };
+    Halves next;
+    next.h[0] = _mm_movelh_ps(input, mixed.h[0]);
+    next.h[1] = _mm_shuffle_ps(mixed.h[0], mixed.h[1], _MM_SHUFFLE(1, 0, 3, 2));
+    return next;
 }
 
 __attribute__((target("avx"), always_inline)) inline __m128 inputPair(const float* in0, const float* in1, int i)
@@ -89,25 +96,25 @@ __attribute__((target("avx"), always_inline)) inline __m128 inputPair(const floa
     return _mm_unpacklo_ps(_mm_load_ss(in0 + i), _mm_load_ss(in1 + i));
 }
 
-__attribute__((target("avx"), always_inline)) inline void storeOutput(Halves mixed, float* out0, float* out1, int i)
+__attribute__((target("avx"), always_inline)) inline void storeOutput(__m128 last, float* out0, float* out1, int i)
 {
-    const __m128 last = mixed.h[1];
     _mm_store_ss(out0 + i, _mm_movehl_ps(last, last));
     if (out1 != nullptr)
         _mm_store_ss(out1 + i, _mm_shuffle_ps(last, last, 3));
 }
 
-// Lanes of the stages whose sample i - skew * s is inside the block (sign bit set).
-__attribute__((target("avx"))) void activeLanes(int i, int n, __m256d* active)
+// Lanes of the stages whose sample i - skew * s is inside the block (all bits set).
+__attribute__((target("avx"), always_inline)) inline void activeLanes(int i, int n, __m256d* active)
 {
-    double lane[4];
-    for (int s = 0; s < 4; ++s)
+    const __m256d iteration = _mm256_set1_pd(i);
+    const __m256d length = _mm256_set1_pd(n);
+    for (int h = 0; h < 2; ++h)
     {
-        const int sample = i - skew * s;
-        lane[s] = sample >= 0 && sample < n ? -1.0 : 1.0;
+        const double first = 2 * h * skew, second = (2 * h + 1) * skew;
+        const __m256d sample = _mm256_sub_pd(iteration, _mm256_setr_pd(first, first, second, second));
+        active[h] = _mm256_and_pd(_mm256_cmp_pd(sample, _mm256_setzero_pd(), _CMP_GE_OQ),
+                                  _mm256_cmp_pd(sample, length, _CMP_LT_OQ));
     }
-    active[0] = _mm256_setr_pd(lane[0], lane[0], lane[1], lane[1]);
-    active[1] = _mm256_setr_pd(lane[2], lane[2], lane[3], lane[3]);
 }
 
 // One iteration of the pipeline, with the results of the last `skew`
@@ -127,12 +134,13 @@ __attribute__((target("avx"), always_inline)) inline void advance(Registers& r, 
     }
     else
         input = inputPair(in0, in1, i);
-    const Halves mixed = step<masked>(r, handOver(input, recent[skew - 1]), active);
+    __m128 last;
+    const Halves mixed = step<masked>(r, handOver(input, recent[skew - 1]), active, last);
     for (int k = skew - 1; k > 0; --k)
         recent[k] = recent[k - 1];
     recent[0] = mixed;
     if (!masked || i >= latency)
-        storeOutput(mixed, out0, out1, i - latency);
+        storeOutput(last, out0, out1, i - latency);
 }
 } // namespace
 
@@ -160,7 +168,7 @@ __attribute__((target("avx"))) void runAvx(const Coefficients& c, State& state, 
     constexpr int latency = 3 * skew;
     Halves recent[skew]; // recent[k]: the result of the iteration k + 1 back
     for (auto& m : recent)
-        m = { { _mm_setzero_ps(), _mm_setzero_ps() } };
+        m.h[0] = m.h[1] = _mm_setzero_ps();
     int i = 0;
     for (; i < latency && i < n; ++i)
         advance<true>(r, recent, in0, in1, out0, out1, i, n);
