@@ -45,6 +45,7 @@ __attribute__((target("avx"), always_inline)) inline Halves step(Registers& r, H
                                                                  __m128& last)
 {
     Halves mixed;
+    // Unrolled, the halves' states stay in registers instead of memory.
 #pragma GCC unroll 2
     for (int h = 0; h < 2; ++h)
     {
