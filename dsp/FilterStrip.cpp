@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
-#include <emmintrin.h>
-
 namespace tovdsp
 {
+bool FilterStripTovDSPInternal::forceSse2 = false;
+
 namespace
 {
 enum Input
@@ -92,7 +92,7 @@ void FilterStripTovDSPInternal::prime()
             const bool peak = s == 1 || s == 2;
             const float primed = BEQBaseTovDSPInternal::sanitise(
                 peak ? fl(d(inputs[gainInput + s - 1].currentValue(c)) * d(stageIn)) : stageIn);
-            lanes[s].state1[c] = lanes[s].state2[c] = d(primed);
+            state.state1[2 * s + c] = state.state2[2 * s + c] = d(primed);
             const bool last = s == 3;
             stageIn = switchMix(primed, stageIn, inputs[bypassInput + s].currentValue(c),
                                 last ? inputs[levelInput].currentValue(c) : 1.0f, last);
@@ -127,62 +127,35 @@ void FilterStripTovDSPInternal::compute(unsigned char* doneFlag, int position, i
     filters[2]->useParameters(value[frequencyInput + 2], value[inverseQInput + 2], value[gainInput + 1]);
     filters[3]->useParameters(value[frequencyInput + 3], value[inverseQInput + 3], 0.0f);
 
-    __m128d f1[4], f2[4], c0[4], c1[4], c2[4], s1[4], s2[4];
-    __m128 dry[4], wet[4];
+    filterstrip::Coefficients c;
     for (int s = 0; s < 4; ++s)
     {
         const BEQBaseTovDSPInternal& f = *filters[s];
-        f1[s] = _mm_set1_pd(d(f.feedback1));
-        f2[s] = _mm_set1_pd(d(f.feedback2));
-        c0[s] = _mm_set1_pd(d(f.b0));
-        c1[s] = _mm_set1_pd(d(f.b1));
-        c2[s] = _mm_set1_pd(d(f.b2));
-        s1[s] = _mm_loadu_pd(lanes[s].state1);
-        s2[s] = _mm_loadu_pd(lanes[s].state2);
         const float bypass = value[bypassInput + s];
-        dry[s] = _mm_set1_ps(bypass);
-        wet[s] = _mm_set1_ps(fl(1.0 - d(bypass)));
-    }
-    const __m128 level = _mm_set1_ps(value[levelInput]);
-
-    // Every operation is the filter node's or the mix node's, in the same
-    // order, on both channels at once (float products and sums of floats are
-    // the mix nodes' double ones, rounded).
-    for (int i = 0; i < n; ++i)
-    {
-        __m128 signal = _mm_setr_ps(in0[i], in1[i], 0.0f, 0.0f);
-        for (int s = 0; s < 4; ++s)
+        for (int lane = 2 * s; lane < 2 * s + 2; ++lane)
         {
-            const __m128d x = _mm_cvtps_pd(signal);
-            const __m128d sum = _mm_add_pd(_mm_add_pd(_mm_mul_pd(s1[s], f1[s]), x), _mm_mul_pd(f2[s], s2[s]));
-            const __m128d w = _mm_cvtps_pd(_mm_cvtpd_ps(sum));
-            const __m128d y = _mm_add_pd(_mm_add_pd(_mm_mul_pd(c0[s], w), _mm_mul_pd(c1[s], s1[s])),
-                                         _mm_mul_pd(c2[s], s2[s]));
-            s2[s] = s1[s];
-            s1[s] = w;
-            __m128 stage = _mm_cvtpd_ps(y);
-            __m128 through = signal;
-            if (s == 3)
-            {
-                stage = _mm_mul_ps(stage, level);
-                through = _mm_mul_ps(through, level);
-            }
-            signal = _mm_add_ps(_mm_mul_ps(stage, wet[s]), _mm_mul_ps(through, dry[s]));
+            c.feedback1[lane] = d(f.feedback1);
+            c.feedback2[lane] = d(f.feedback2);
+            c.b0[lane] = d(f.b0);
+            c.b1[lane] = d(f.b1);
+            c.b2[lane] = d(f.b2);
+            c.dry[lane] = bypass;
+            c.wet[lane] = fl(1.0 - d(bypass));
         }
-        _mm_store_ss(out0 + i, signal);
-        if (out1 != nullptr)
-            _mm_store_ss(out1 + i, _mm_shuffle_ps(signal, signal, 1));
     }
+    c.level = value[levelInput];
 
-    for (int s = 0; s < 4; ++s)
+#if defined(__x86_64__)
+    if (filterstrip::haveAvx() && !forceSse2)
+        filterstrip::runAvx(c, state, in0, in1, out0, out1, n);
+    else
+#endif
+        filterstrip::runSse2(c, state, in0, in1, out0, out1, n);
+
+    for (int lane = 0; lane < 8; ++lane)
     {
-        double state[2];
-        _mm_storeu_pd(state, s1[s]);
-        for (int c = 0; c < 2; ++c)
-            lanes[s].state1[c] = d(BEQBaseTovDSPInternal::sanitise(fl(state[c])));
-        _mm_storeu_pd(state, s2[s]);
-        for (int c = 0; c < 2; ++c)
-            lanes[s].state2[c] = d(BEQBaseTovDSPInternal::sanitise(fl(state[c])));
+        state.state1[lane] = d(BEQBaseTovDSPInternal::sanitise(fl(state.state1[lane])));
+        state.state2[lane] = d(BEQBaseTovDSPInternal::sanitise(fl(state.state2[lane])));
     }
 }
 

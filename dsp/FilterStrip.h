@@ -8,18 +8,19 @@
 //   s3 = SwitchMix(BPeakEQ(s2, f2, q2, g2), s2, bypass2)
 //   out = SwitchMix(BLowPass(s3, f3, q3), s3, bypass3, level)
 //
-// bit for bit, but in one pass over the block: every sample goes through all
-// four stages before the next, so the four recursions (each a chain of
-// dependent double-precision operations) overlap in the processor instead of
-// running one after the other, and the two channels are the two lanes of one
-// SIMD register. Each stage keeps the filter node's rules: coefficients are
-// recomputed when a parameter differs from the one they were made from, and
-// the delay values are sanitised at the end of the block.
+// bit for bit, but in one pass over the block with the four stages and both
+// channels side by side in SIMD lanes (FilterStripLoops.h), so the four
+// recursions (each a chain of dependent double-precision operations) overlap
+// in the processor instead of running one after the other. Each stage keeps
+// the filter node's rules: coefficients are recomputed when a parameter
+// differs from the one they were made from, and the delay values are
+// sanitised at the end of the block.
 //
 // The fused node needs one or two signal channels and parameters that are
 // constant over a block (constants and variables); otherwise the factory
 // builds the tree itself.
 #include "dsp/Biquad.h"
+#include "dsp/FilterStripLoops.h"
 #include "dsp/ProxyGroup.h"
 
 namespace tovdsp
@@ -45,17 +46,15 @@ public:
 
     static constexpr int numInputs = 16;
 
-private:
-    struct Lanes
-    {
-        double state1[2] = { 0.0, 0.0 }; // w[n-1] of each channel, float values
-        double state2[2] = { 0.0, 0.0 };
-    };
+    // Runs the two-lane loop even where the wide one is available, so tests
+    // can compare the two (not for use while audio runs).
+    static bool forceSse2;
 
+private:
     void prime();
 
     BEQBaseTovDSPInternal* filters[4]; // coefficients and their parameters, one set for both channels
-    Lanes lanes[4];
+    filterstrip::State state;
     int channels;
 };
 
