@@ -1,9 +1,12 @@
 // Our own convolution as the plug-in runs it: per cabinet channel five
 // segments of growing partition size, each a PartConvolve over the stereo
-// input, summed per output channel; both cabinets read one set of spectrum
-// feeds, so each input is transformed once per partition size.
+// input, summed per output channel by a mixer, longest partition first; both
+// cabinets read one set of spectrum feeds, so each input is transformed once
+// per partition size.
 #include "ConvolutionMethod.h"
 
+#include "dsp/ArrayList.h"
+#include "dsp/MixArray.h"
 #include "dsp/PartConvolve.h"
 #include "dsp/Settings.h"
 
@@ -47,9 +50,12 @@ public:
         {
             const std::vector<float>& ir = c == 0 ? cabinet1 : cabinet2;
             const tovdsp::Buffer response = tovdsp::bufferFromSamples(static_cast<int32_t>(ir.size()), ir.data());
-            for (int s = 0; s < 5; ++s)
-                segments[c][s] = tovdsp::PartConvolveFromFeeds(response, feeds[s], segmentBounds[s][0],
-                                                               segmentBounds[s][1]);
+            auto* list = new tovdsp::ArrayList();
+            for (int s = 4; s >= 0; --s)
+                list->append(tovdsp::PartConvolveFromFeeds(response, feeds[s], segmentBounds[s][0],
+                                                           segmentBounds[s][1]));
+            cabinets[c] = tovdsp::MixArray(list);
+            list->release();
         }
     }
 
@@ -58,28 +64,19 @@ public:
         inputNodes[0]->source = input[0];
         inputNodes[1]->source = input[1];
         unsigned char done = 0;
-        for (int c = 0; c < 2; ++c)
-            for (int s = 0; s < 5; ++s)
-                segments[c][s].prepare(-1, n, position);
+        for (auto& cabinet : cabinets)
+            cabinet.prepare(-1, n, position);
         for (int c = 0; c < 2; ++c)
             for (int ch = 0; ch < 2; ++ch)
-            {
-                float* out = output[2 * c + ch];
-                std::memcpy(out, segments[c][0].pull(ch, &done, position), sizeof(float) * static_cast<size_t>(n));
-                for (int s = 1; s < 5; ++s)
-                {
-                    const float* part = segments[c][s].pull(ch, &done, position);
-                    for (int i = 0; i < n; ++i)
-                        out[i] += part[i];
-                }
-            }
+                std::memcpy(output[2 * c + ch], cabinets[c].pull(ch, &done, position),
+                            sizeof(float) * static_cast<size_t>(n));
         position += n;
     }
 
 private:
     BlockInputNode* inputNodes[2] = {};  // owned by the arrays
     tovdsp::TovDSPArray feeds[5];
-    tovdsp::TovDSPArray segments[2][5];
+    tovdsp::TovDSPArray cabinets[2];
     int position = 0;
 };
 } // namespace
