@@ -3,19 +3,11 @@
 #include "dsp/FFTWPlannerLock.h"
 #include "dsp/FFTWisdom.h"
 #include "dsp/HalfSizeSpectrum.h"
+#include "dsp/Simd.h"
 
 #include <cstdio>
 #include <cstring>
 #include <mutex>
-
-#if defined(__x86_64__)
-#include <immintrin.h>
-#define TOVDSP_HAVE_SSE 1
-#define TOVDSP_HAVE_AVX 1
-#elif defined(__SSE__)
-#include <xmmintrin.h>
-#define TOVDSP_HAVE_SSE 1
-#endif
 
 namespace tovdsp
 {

@@ -1,18 +1,10 @@
 #include "dsp/HalfSizeSpectrum.h"
 
 #include "dsp/FFTEngine.h"
+#include "dsp/Simd.h"
 
 #include <cmath>
 #include <vector>
-
-#if defined(__x86_64__)
-#include <immintrin.h>
-#define TOVDSP_HAVE_SSE 1
-#define TOVDSP_HAVE_AVX 1
-#elif defined(__SSE__)
-#include <xmmintrin.h>
-#define TOVDSP_HAVE_SSE 1
-#endif
 
 namespace tovdsp
 {
