@@ -54,7 +54,7 @@ TEST(FFTEngine, EverySizeTheConvolutionUsesIsPlannedFromTheBuiltInWisdom)
 
 TEST(FFTEngine, ForwardTransformMatchesADirectDFTInThePackedLayout)
 {
-    for (int n : {16, 64, 256})
+    for (int n : {2, 4, 8, 16, 32, 64, 256})
     {
         FFTEngineInternal engine(n);
         const std::vector<float> x = testsupport::noise(static_cast<size_t>(n), 11u + static_cast<unsigned>(n));
@@ -95,7 +95,7 @@ TEST(FFTEngine, DCAndNyquistInputsLandInTheFirstEntries)
 
 TEST(FFTEngine, InverseOfForwardIsNTimesTheInput)
 {
-    for (int n : {16, 512, 16384})
+    for (int n : {4, 16, 512, 16384})
     {
         FFTEngineInternal engine(n);
         const std::vector<float> x = testsupport::noise(static_cast<size_t>(n), 5u);
