@@ -14,6 +14,7 @@
 #include "processor/SignalChain.h"
 
 #include <sched.h>
+#include <time.h>
 
 #include <algorithm>
 #include <atomic>
@@ -38,6 +39,13 @@ struct Spread
     double median = 0.0, worst = 0.0;
     size_t count = 0;
 };
+
+double threadCpuSeconds()
+{
+    timespec now {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return (double) now.tv_sec + 1e-9 * (double) now.tv_nsec;
+}
 
 Spread spreadOf(std::vector<double> x)
 {
@@ -151,17 +159,23 @@ void reportSwitchCosts(int switches)
                 lock.exit();
             }
         });
-        std::vector<double> load;
+        // Beside the wall time, the message thread's own CPU time: the two
+        // differ by the time the thread was not running (the audio thread
+        // and anything else sharing the core).
+        std::vector<double> load, loadCpu;
         for (int i = 0; i < switches; ++i)
         {
             const auto start = Clock::now();
+            const double cpuStart = threadCpuSeconds();
             processor.loadImpulseResponse(i % 2, names[(size_t) i]);
+            loadCpu.push_back(threadCpuSeconds() - cpuStart);
             load.push_back(since(start));
             std::this_thread::sleep_for(std::chrono::milliseconds(3));
         }
         stop.store(true);
         audio.join();
         printRow("whole load on the message thread", spreadOf(load));
+        printRow("  of which the message thread ran", spreadOf(loadCpu));
         const auto waited = spreadOf(waits);
         std::printf("  %-44s median %9.1f us   worst %9.1f us   (%zu of %d switches)\n",
                     "audio thread waiting for the lock", 1e6 * waited.median, 1e6 * waited.worst, waited.count,

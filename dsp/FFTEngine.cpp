@@ -51,6 +51,42 @@ template <typename MakePlan> fftwf_plan planFromWisdom(MakePlan makePlan, bool& 
     measured = false;
     return makePlan(FFTW_ESTIMATE);
 }
+
+struct SizePlans
+{
+    fftwf_plan forward = nullptr;
+    fftwf_plan inverse = nullptr;
+    bool measured = true;
+};
+
+// One pair of plans per size for the life of the process, made with the
+// planner mutex held the first time an engine of that size is built. Engines
+// run them on their own arrays (FFTW's new-array execute, which may run on
+// several threads at once), so building or deleting a convolution after the
+// first plans nothing: no planner work, no planner allocations.
+const SizePlans& plansForSize(int log2Size)
+{
+    static SizePlans* table[31] = {};
+    SizePlans*& plans = table[log2Size];
+    if (plans != nullptr)
+        return *plans;
+    importBuiltInWisdomOnce();
+    plans = new SizePlans;
+    const int half = 1 << (log2Size - 1);
+    // Planned on arrays of their own with the engines' alignment, kept for
+    // as long as the plans are.
+    auto* signal = fftwf_alloc_complex(static_cast<size_t>(half));
+    auto* spectrum = fftwf_alloc_complex(static_cast<size_t>(half + 1));
+    plans->forward = planFromWisdom(
+        [&](unsigned flags) { return fftwf_plan_dft_1d(half, signal, spectrum, FFTW_FORWARD, flags); },
+        plans->measured);
+    plans->inverse = planFromWisdom(
+        [&](unsigned flags) {
+            return fftwf_plan_dft_1d(half, spectrum, signal, FFTW_BACKWARD, flags | FFTW_DESTROY_INPUT);
+        },
+        plans->measured);
+    return *plans;
+}
 } // namespace
 
 FFTEngineInternal::FFTEngineInternal(int32_t requestedSize)
@@ -59,35 +95,28 @@ FFTEngineInternal::FFTEngineInternal(int32_t requestedSize)
       real(makeUninitialisedBuffer(1, size)), realSamples(real.channelSamples(0))
 {
     announceOnce();
-    auto* spectrumView = reinterpret_cast<fftwf_complex*>(workSamples);
-    auto* signalView = reinterpret_cast<fftwf_complex*>(realSamples);
-    const std::lock_guard<std::mutex> lock(fftwPlannerMutex());
-    importBuiltInWisdomOnce();
     int log2Size = 0;
     while ((1 << log2Size) < size)
         ++log2Size;
+    const std::lock_guard<std::mutex> lock(fftwPlannerMutex());
     twiddles = halfSizeTwiddles(log2Size);
-    measuredPlans = true;
-    forwardPlan = planFromWisdom(
-        [&](unsigned planFlags) {
-            return fftwf_plan_dft_1d(halfSize, signalView, spectrumView, FFTW_FORWARD, planFlags);
-        },
-        measuredPlans);
-    inversePlan = planFromWisdom(
-        [&](unsigned planFlags) {
-            return fftwf_plan_dft_1d(halfSize, spectrumView, signalView, FFTW_BACKWARD, planFlags | FFTW_DESTROY_INPUT);
-        },
-        measuredPlans);
+    const SizePlans& plans = plansForSize(log2Size);
+    forwardPlan = plans.forward;
+    inversePlan = plans.inverse;
+    measuredPlans = plans.measured;
 }
 
-FFTEngineInternal::~FFTEngineInternal()
+FFTEngineInternal::~FFTEngineInternal() = default;
+
+namespace
 {
-    const std::lock_guard<std::mutex> lock(fftwPlannerMutex());
-    if (forwardPlan != nullptr)
-        fftwf_destroy_plan(forwardPlan);
-    if (inversePlan != nullptr)
-        fftwf_destroy_plan(inversePlan);
+// work to real; overwrites work, which is scratch.
+void executeInverse(FFTEngineInternal& engine)
+{
+    fftwf_execute_dft(engine.inversePlan, reinterpret_cast<fftwf_complex*>(engine.workSamples),
+                      reinterpret_cast<fftwf_complex*>(engine.realSamples));
 }
+} // namespace
 
 void forwardTransform(FFTEngineInternal& engine, const float* samples, PackedSpectrum out)
 {
@@ -102,7 +131,8 @@ void forwardTransform(FFTEngineInternal& engine, const float* samples, PackedSpe
     else
     {
         std::memcpy(engine.realSamples, samples, static_cast<size_t>(engine.frameBytes));
-        fftwf_execute(engine.forwardPlan);
+        fftwf_execute_dft(engine.forwardPlan, reinterpret_cast<fftwf_complex*>(engine.realSamples),
+                          reinterpret_cast<fftwf_complex*>(work));
     }
     unpackHalfSizeSpectrum(work, out.re, out.im, engine.halfSize, engine.twiddles);
 }
@@ -110,7 +140,7 @@ void forwardTransform(FFTEngineInternal& engine, const float* samples, PackedSpe
 void inverseTransform(FFTEngineInternal& engine, ConstPackedSpectrum in, float* samples)
 {
     packHalfSizeSpectrum(in.re, in.im, engine.workSamples, engine.halfSize, engine.twiddles);
-    fftwf_execute(engine.inversePlan); // overwrites work, which is scratch
+    executeInverse(engine);
     std::memcpy(samples, engine.realSamples, static_cast<size_t>(engine.frameBytes));
 }
 
@@ -193,7 +223,7 @@ void inverseTransformOfSumScaled(FFTEngineInternal& engine, PackedSpectrum acc, 
 {
     packHalfSizeSpectrumOfSum(acc.re, acc.im, products, productCount, engine.workSamples, engine.halfSize,
                               engine.twiddles);
-    fftwf_execute(engine.inversePlan); // overwrites work, which is scratch
+    executeInverse(engine);
 
     const float* result = engine.realSamples;
     count = count < engine.size ? count : engine.size;

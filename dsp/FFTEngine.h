@@ -6,13 +6,17 @@
 // (HalfSizeSpectrum.h). Transforms are unnormalised both ways, so
 // inverse(forward(x)) = N * x.
 //
-// Plans come from wisdom measured at build time where it applies (the same
-// plan for every engine of one size in a process), estimated otherwise.
+// Plans come from wisdom measured at build time where it applies, estimated
+// otherwise; every engine of one size in a process runs the same pair of
+// plans, made when the first engine of that size is built and kept for the
+// life of the process.
 //
-// Threads: construction and destruction call the FFTW planner under the
-// process-wide planner mutex (message thread). The transforms and
+// Threads: construction allocates and, for the first engine of a size, calls
+// the FFTW planner under the process-wide planner mutex (message thread);
+// destruction only frees the engine's arrays. The transforms and
 // multiplyAccumulate allocate nothing, take no lock and may run on the audio
-// thread; one engine must not be used by two threads at once.
+// thread, engines of one size on several threads at once; one engine must
+// not be used by two threads at once.
 
 #include "dsp/Buffer.h"
 #include "dsp/HalfSizeSpectrum.h"
@@ -45,7 +49,8 @@ public:
     explicit FFTEngineInternal(int32_t requestedSize);
     ~FFTEngineInternal() override;
 
-    // Out-of-place complex plans of N/2 points; the time-domain side is the N
+    // Out-of-place complex plans of N/2 points, shared by all engines of this
+    // size and run on this engine's arrays; the time-domain side is the N
     // samples read as N/2 interleaved complex values.
     fftwf_plan forwardPlan = nullptr; // real -> work, input kept
     fftwf_plan inversePlan = nullptr; // work -> real, work destroyed

@@ -12,8 +12,9 @@
 // by half a frame, so that the valid half of each inverse transform is its
 // first half.
 //
-// Threads: construction, channelNode and destruction plan FFTs and allocate
-// (message thread; destruction must be deferred off the audio thread).
+// Threads: construction and channelNode allocate and may plan FFTs (the first
+// engine of a size in the process), destruction frees (message thread;
+// destruction must be deferred off the audio thread).
 // compute runs on the audio thread and allocates nothing, takes no lock and
 // never reaches the FFTW planner; it accepts any block length. The shared
 // partition spectra are only read, so sibling nodes may run concurrently.

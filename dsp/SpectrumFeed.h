@@ -1,6 +1,7 @@
 #pragma once
-// Threads: construction and destruction plan an FFT and allocate (message
-// thread; destruction deferred off the audio thread). compute runs on the
+// Threads: construction allocates and may plan an FFT (the first engine of
+// its size in the process), destruction frees (message thread; destruction
+// deferred off the audio thread). compute runs on the
 // audio thread and allocates nothing, takes no lock and never reaches the
 // FFTW planner.
 
