@@ -76,7 +76,7 @@ __attribute__((target("avx"), always_inline)) inline Halves step(Registers& r, H
             // mix above), kept apart so that the level's products stay off
             // the path from stage 2 to stage 3.
             last = _mm_add_ps(_mm_mul_ps(_mm_mul_ps(filtered, r.level), r.wet[h]),
-                                    _mm_mul_ps(_mm_mul_ps(signal.h[h], r.level), r.dry[h]));
+                              _mm_mul_ps(_mm_mul_ps(signal.h[h], r.level), r.dry[h]));
         }
     }
     return mixed;
