@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 namespace tovdsp
 {
@@ -52,18 +53,21 @@ template <typename MakePlan> fftwf_plan planFromWisdom(MakePlan makePlan, bool& 
     return makePlan(FFTW_ESTIMATE);
 }
 
+// What every engine of one size shares: the plans and the half-size passes'
+// sin/cos table.
 struct SizePlans
 {
     fftwf_plan forward = nullptr;
     fftwf_plan inverse = nullptr;
     bool measured = true;
+    std::vector<float> twiddleTable;
 };
 
-// One pair of plans per size for the life of the process, made with the
-// planner mutex held the first time an engine of that size is built. Engines
-// run them on their own arrays (FFTW's new-array execute, which may run on
-// several threads at once), so building or deleting a convolution after the
-// first plans nothing: no planner work, no planner allocations.
+// One set per size for the life of the process, made with the planner mutex
+// held the first time an engine of that size is built. Engines run the plans
+// on their own arrays (FFTW's new-array execute, which may run on several
+// threads at once), so building or deleting a convolution after the first
+// plans nothing: no planner work, no planner allocations.
 const SizePlans& plansForSize(int log2Size)
 {
     static SizePlans* table[31] = {};
@@ -72,6 +76,7 @@ const SizePlans& plansForSize(int log2Size)
         return *plans;
     importBuiltInWisdomOnce();
     plans = new SizePlans;
+    plans->twiddleTable = halfSizeTwiddleTable(log2Size);
     const int half = 1 << (log2Size - 1);
     // Planned on arrays of their own with the engines' alignment, kept for
     // as long as the plans are.
@@ -99,8 +104,8 @@ FFTEngineInternal::FFTEngineInternal(int32_t requestedSize)
     while ((1 << log2Size) < size)
         ++log2Size;
     const std::lock_guard<std::mutex> lock(fftwPlannerMutex());
-    twiddles = halfSizeTwiddles(log2Size);
     const SizePlans& plans = plansForSize(log2Size);
+    twiddles = halfSizeTwiddles(plans.twiddleTable);
     forwardPlan = plans.forward;
     inversePlan = plans.inverse;
     measuredPlans = plans.measured;
@@ -147,53 +152,36 @@ void inverseTransform(FFTEngineInternal& engine, ConstPackedSpectrum in, float* 
 namespace
 {
 // acc += a * b for bins [from, to), four at a time where possible.
-void multiplyAccumulateBins(float* __restrict accRe, float* __restrict accIm, const float* __restrict aRe,
-                            const float* __restrict aIm, const float* __restrict bRe, const float* __restrict bIm,
-                            int from, int to)
+void multiplyAccumulateBins(float* accRe, float* accIm, const SpectrumProduct& product, int from, int to)
 {
     int k = from;
 #if TOVDSP_HAVE_SSE
     for (; k + 4 <= to; k += 4)
     {
-        const __m128 ar = _mm_loadu_ps(aRe + k);
-        const __m128 ai = _mm_loadu_ps(aIm + k);
-        const __m128 br = _mm_loadu_ps(bRe + k);
-        const __m128 bi = _mm_loadu_ps(bIm + k);
-        const __m128 re = _mm_sub_ps(_mm_mul_ps(ar, br), _mm_mul_ps(ai, bi));
-        const __m128 im = _mm_add_ps(_mm_mul_ps(ai, br), _mm_mul_ps(ar, bi));
-        _mm_storeu_ps(accRe + k, _mm_add_ps(_mm_loadu_ps(accRe + k), re));
-        _mm_storeu_ps(accIm + k, _mm_add_ps(_mm_loadu_ps(accIm + k), im));
+        __m128 re = _mm_loadu_ps(accRe + k), im = _mm_loadu_ps(accIm + k);
+        addProduct4(re, im, product, k);
+        _mm_storeu_ps(accRe + k, re);
+        _mm_storeu_ps(accIm + k, im);
     }
 #endif
     for (; k < to; ++k)
-    {
-        accRe[k] += aRe[k] * bRe[k] - aIm[k] * bIm[k];
-        accIm[k] += aIm[k] * bRe[k] + aRe[k] * bIm[k];
-    }
+        addProduct(accRe[k], accIm[k], product, k);
 }
 
 #if TOVDSP_HAVE_AVX
-// The same arithmetic eight bins at a time (separate multiplies and adds, no
-// fused operations, so the results equal the four-wide path bit for bit).
-__attribute__((target("avx"))) void multiplyAccumulateBinsAvx(float* __restrict accRe, float* __restrict accIm,
-                                                              const float* __restrict aRe, const float* __restrict aIm,
-                                                              const float* __restrict bRe, const float* __restrict bIm,
-                                                              int from, int to)
+__attribute__((target("avx"))) void multiplyAccumulateBinsAvx(float* accRe, float* accIm,
+                                                              const SpectrumProduct& product, int from, int to)
 {
     int k = from;
     for (; k + 8 <= to; k += 8)
     {
-        const __m256 ar = _mm256_loadu_ps(aRe + k);
-        const __m256 ai = _mm256_loadu_ps(aIm + k);
-        const __m256 br = _mm256_loadu_ps(bRe + k);
-        const __m256 bi = _mm256_loadu_ps(bIm + k);
-        const __m256 re = _mm256_sub_ps(_mm256_mul_ps(ar, br), _mm256_mul_ps(ai, bi));
-        const __m256 im = _mm256_add_ps(_mm256_mul_ps(ai, br), _mm256_mul_ps(ar, bi));
-        _mm256_storeu_ps(accRe + k, _mm256_add_ps(_mm256_loadu_ps(accRe + k), re));
-        _mm256_storeu_ps(accIm + k, _mm256_add_ps(_mm256_loadu_ps(accIm + k), im));
+        __m256 re = _mm256_loadu_ps(accRe + k), im = _mm256_loadu_ps(accIm + k);
+        addProduct8(re, im, product, k);
+        _mm256_storeu_ps(accRe + k, re);
+        _mm256_storeu_ps(accIm + k, im);
     }
     _mm256_zeroupper();
-    multiplyAccumulateBins(accRe, accIm, aRe, aIm, bRe, bIm, k, to);
+    multiplyAccumulateBins(accRe, accIm, product, k, to);
 }
 
 const bool haveAvx = __builtin_cpu_supports("avx");
@@ -209,15 +197,17 @@ void multiplyAccumulate(PackedSpectrum acc, ConstPackedSpectrum a, ConstPackedSp
     // products, which leaves the operands untouched.
     const float accRe0 = acc.re[0];
     const float accIm0 = acc.im[0];
+    const SpectrumProduct product = {a.re, a.im, b.re, b.im};
 #if TOVDSP_HAVE_AVX
     if (haveAvx)
-        multiplyAccumulateBinsAvx(acc.re, acc.im, a.re, a.im, b.re, b.im, 0, bins);
+        multiplyAccumulateBinsAvx(acc.re, acc.im, product, 0, bins);
     else
 #endif
-        multiplyAccumulateBins(acc.re, acc.im, a.re, a.im, b.re, b.im, 0, bins);
+        multiplyAccumulateBins(acc.re, acc.im, product, 0, bins);
     acc.re[0] = accRe0 + a.re[0] * b.re[0];
     acc.im[0] = accIm0 + a.im[0] * b.im[0];
 }
+
 void inverseTransformOfSumScaled(FFTEngineInternal& engine, PackedSpectrum acc, const SpectrumProduct* products,
                                  int productCount, float* samples, int count, float scale)
 {

@@ -20,6 +20,7 @@
 
 #include "dsp/Buffer.h"
 #include "dsp/HalfSizeSpectrum.h"
+#include "dsp/SpectrumProduct.h"
 #include "dsp/SmartPointer.h"
 
 #include <cstdint>
@@ -58,7 +59,7 @@ public:
     int32_t size = 0;                 // N
     int32_t halfSize = 0;             // N/2
     int32_t frameBytes = 0;           // 4N
-    HalfSizeTwiddles twiddles;        // shared by every engine of this size
+    HalfSizeTwiddles twiddles;        // shared by every engine of this size, as the plans are
     Buffer work;                      // N + 2 floats: the half-size spectrum, interleaved
     float* workSamples = nullptr;
     Buffer real;                      // N floats: time-domain side of both plans
@@ -70,15 +71,6 @@ void forwardTransform(FFTEngineInternal& engine, const float* samples, PackedSpe
 
 // Packed half spectrum in, N unscaled samples out.
 void inverseTransform(FFTEngineInternal& engine, ConstPackedSpectrum in, float* samples);
-
-// One complex product a * b of two packed spectra.
-struct SpectrumProduct
-{
-    const float* aRe;
-    const float* aIm;
-    const float* bRe;
-    const float* bIm;
-};
 
 // The end of an overlap-save frame in one pass over the spectra: acc plus the
 // products in the order given (exactly as that many multiplyAccumulate calls

@@ -1,6 +1,5 @@
 #include "dsp/HalfSizeSpectrum.h"
 
-#include "dsp/FFTEngine.h"
 #include "dsp/Simd.h"
 
 #include <cmath>
@@ -8,27 +7,19 @@
 
 namespace tovdsp
 {
-HalfSizeTwiddles halfSizeTwiddles(int log2Size)
+std::vector<float> halfSizeTwiddleTable(int log2Size)
 {
-    // Never freed: an engine of any size may live until the process ends.
-    static std::vector<float>* tables[31] = {};
-    if (log2Size < 1 || log2Size > 30)
-        return {};
     const int n = 1 << log2Size;
     const size_t count = static_cast<size_t>(n / 4 + 1);
-    std::vector<float>*& table = tables[log2Size];
-    if (table == nullptr)
+    std::vector<float> table(2 * count);
+    for (size_t k = 0; k < count; ++k)
     {
-        table = new std::vector<float>(2 * count);
-        for (size_t k = 0; k < count; ++k)
-        {
-            const double angle = 2.0 * M_PI * static_cast<double>(k) / n;
-            const bool quarter = 4 * k == static_cast<size_t>(n); // exactly i, so the middle bin pairs with itself
-            (*table)[k] = quarter ? 1.0f : static_cast<float>(std::sin(angle));
-            (*table)[count + k] = quarter ? 0.0f : static_cast<float>(std::cos(angle));
-        }
+        const double angle = 2.0 * M_PI * static_cast<double>(k) / n;
+        const bool quarter = 4 * k == static_cast<size_t>(n); // exactly i, so the middle bin pairs with itself
+        table[k] = quarter ? 1.0f : static_cast<float>(std::sin(angle));
+        table[count + k] = quarter ? 0.0f : static_cast<float>(std::cos(angle));
     }
-    return {table->data(), table->data() + count};
+    return table;
 }
 
 namespace
@@ -74,106 +65,16 @@ struct PackSource
     {
         Bin sum = {accRe[i], accIm[i]};
         for (int j = 0; j < productCount; ++j)
-        {
-            const SpectrumProduct& p = products[j];
-            sum.re = sum.re + (p.aRe[i] * p.bRe[i] - p.aIm[i] * p.bIm[i]);
-            sum.im = sum.im + (p.aIm[i] * p.bRe[i] + p.aRe[i] * p.bIm[i]);
-        }
+            addProduct(sum.re, sum.im, products[j], i);
         if (clear)
             accRe[i] = accIm[i] = 0.0f;
         return sum;
     }
 };
 
-#if TOVDSP_HAVE_SSE
-inline __attribute__((always_inline)) __m128 reversed(__m128 v)
-{
-    return _mm_shuffle_ps(v, v, _MM_SHUFFLE(0, 1, 2, 3));
-}
-
-inline __attribute__((always_inline)) void load4(const PackSource& from, int i, __m128& xr, __m128& xi)
-{
-    xr = _mm_loadu_ps(from.accRe + i);
-    xi = _mm_loadu_ps(from.accIm + i);
-    for (int j = 0; j < from.productCount; ++j)
-    {
-        const SpectrumProduct& p = from.products[j];
-        const __m128 ar = _mm_loadu_ps(p.aRe + i), ai = _mm_loadu_ps(p.aIm + i);
-        const __m128 br = _mm_loadu_ps(p.bRe + i), bi = _mm_loadu_ps(p.bIm + i);
-        xr = _mm_add_ps(xr, _mm_sub_ps(_mm_mul_ps(ar, br), _mm_mul_ps(ai, bi)));
-        xi = _mm_add_ps(xi, _mm_add_ps(_mm_mul_ps(ai, br), _mm_mul_ps(ar, bi)));
-    }
-}
-
-inline __attribute__((always_inline)) void clear4(const PackSource& from, int i)
-{
-    if (!from.clear)
-        return;
-    _mm_storeu_ps(from.accRe + i, _mm_setzero_ps());
-    _mm_storeu_ps(from.accIm + i, _mm_setzero_ps());
-}
-
-// Pairs from k on, four at a time; returns the first pair left. When M/2 is
-// a multiple of four the last block of each end reaches the middle bin M/2,
-// which both then compute alike, and nothing is left.
-int unpackPairs4(const float* z, float* re, float* im, int m, HalfSizeTwiddles tw, int k)
-{
-    const __m128 half = _mm_set1_ps(0.5f), sign = _mm_set1_ps(-0.0f);
-    for (; k + 3 <= m / 2; k += 4)
-    {
-        const int j = m - k - 3;
-        const __m128 lo0 = _mm_loadu_ps(z + 2 * k), lo1 = _mm_loadu_ps(z + 2 * k + 4);
-        const __m128 hi0 = _mm_loadu_ps(z + 2 * j), hi1 = _mm_loadu_ps(z + 2 * j + 4);
-        const __m128 a = _mm_shuffle_ps(lo0, lo1, _MM_SHUFFLE(2, 0, 2, 0));
-        const __m128 b = _mm_shuffle_ps(lo0, lo1, _MM_SHUFFLE(3, 1, 3, 1));
-        // Bins j + 3 down to j, each paired with the lower bin in its lane.
-        const __m128 c = _mm_shuffle_ps(hi1, hi0, _MM_SHUFFLE(0, 2, 0, 2));
-        const __m128 d = _mm_shuffle_ps(hi1, hi0, _MM_SHUFFLE(1, 3, 1, 3));
-        const __m128 s = _mm_loadu_ps(tw.sine + k), co = _mm_loadu_ps(tw.cosine + k);
-        const __m128 dr = _mm_sub_ps(a, c), di = _mm_add_ps(b, d);
-        const __m128 p = _mm_add_ps(a, c), q = _mm_sub_ps(b, d);
-        const __m128 r = _mm_sub_ps(_mm_mul_ps(co, di), _mm_mul_ps(s, dr));
-        const __m128 t = _mm_xor_ps(_mm_add_ps(_mm_mul_ps(s, di), _mm_mul_ps(co, dr)), sign);
-        _mm_storeu_ps(re + k, _mm_mul_ps(half, _mm_add_ps(p, r)));
-        _mm_storeu_ps(im + k, _mm_mul_ps(half, _mm_add_ps(q, t)));
-        _mm_storeu_ps(re + j, reversed(_mm_mul_ps(half, _mm_sub_ps(p, r))));
-        _mm_storeu_ps(im + j, reversed(_mm_mul_ps(half, _mm_sub_ps(t, q))));
-    }
-    return k;
-}
-
-int packPairs4(const PackSource& from, float* z, int m, HalfSizeTwiddles tw, int k)
-{
-    const __m128 sign = _mm_set1_ps(-0.0f);
-    for (; k + 3 <= m / 2; k += 4)
-    {
-        const int j = m - k - 3;
-        __m128 a, b, c, d;
-        load4(from, k, a, b);
-        load4(from, j, c, d); // the middle bin may be in both: cleared after both reads
-        clear4(from, k);
-        clear4(from, j);
-        c = reversed(c);
-        d = reversed(d);
-        const __m128 s = _mm_loadu_ps(tw.sine + k), co = _mm_loadu_ps(tw.cosine + k);
-        const __m128 dr = _mm_sub_ps(a, c), di = _mm_add_ps(b, d);
-        const __m128 p = _mm_add_ps(a, c), q = _mm_sub_ps(b, d);
-        const __m128 r = _mm_xor_ps(_mm_add_ps(_mm_mul_ps(s, dr), _mm_mul_ps(co, di)), sign);
-        const __m128 t = _mm_sub_ps(_mm_mul_ps(co, dr), _mm_mul_ps(s, di));
-        const __m128 zr = _mm_add_ps(p, r), zi = _mm_add_ps(q, t);
-        const __m128 wr = reversed(_mm_sub_ps(p, r)), wi = reversed(_mm_sub_ps(t, q));
-        _mm_storeu_ps(z + 2 * k, _mm_unpacklo_ps(zr, zi));
-        _mm_storeu_ps(z + 2 * k + 4, _mm_unpackhi_ps(zr, zi));
-        _mm_storeu_ps(z + 2 * j, _mm_unpacklo_ps(wr, wi));
-        _mm_storeu_ps(z + 2 * j + 4, _mm_unpackhi_ps(wr, wi));
-    }
-    return k;
-}
-#endif
-
 #if TOVDSP_HAVE_AVX
-// The same arithmetic eight pairs at a time (separate multiplies and adds, so
-// every lane equals the narrower paths bit for bit).
+// Eight pairs at a time. Sizes with fewer than eight pairs, and processors
+// without AVX, take the scalar loop, whose arithmetic every lane repeats.
 __attribute__((target("avx"), always_inline)) inline __m256 reversed8(__m256 v)
 {
     const __m256 withinHalves = _mm256_permute_ps(v, _MM_SHUFFLE(0, 1, 2, 3));
@@ -201,13 +102,7 @@ __attribute__((target("avx"), always_inline)) inline void load8(const PackSource
     xr = _mm256_loadu_ps(from.accRe + i);
     xi = _mm256_loadu_ps(from.accIm + i);
     for (int j = 0; j < from.productCount; ++j)
-    {
-        const SpectrumProduct& p = from.products[j];
-        const __m256 ar = _mm256_loadu_ps(p.aRe + i), ai = _mm256_loadu_ps(p.aIm + i);
-        const __m256 br = _mm256_loadu_ps(p.bRe + i), bi = _mm256_loadu_ps(p.bIm + i);
-        xr = _mm256_add_ps(xr, _mm256_sub_ps(_mm256_mul_ps(ar, br), _mm256_mul_ps(ai, bi)));
-        xi = _mm256_add_ps(xi, _mm256_add_ps(_mm256_mul_ps(ai, br), _mm256_mul_ps(ar, bi)));
-    }
+        addProduct8(xr, xi, from.products[j], i);
 }
 
 __attribute__((target("avx"), always_inline)) inline void clear8(const PackSource& from, int i)
@@ -218,6 +113,9 @@ __attribute__((target("avx"), always_inline)) inline void clear8(const PackSourc
     _mm256_storeu_ps(from.accIm + i, _mm256_setzero_ps());
 }
 
+// Pairs from k on, eight at a time; returns the first pair left. When M/2 is
+// a multiple of eight the last block of each end reaches the middle bin M/2,
+// which both then compute alike, and nothing is left.
 __attribute__((target("avx"))) int unpackPairs8(const float* z, float* re, float* im, int m, HalfSizeTwiddles tw,
                                                 int k)
 {
@@ -252,7 +150,7 @@ __attribute__((target("avx"))) int packPairs8(const PackSource& from, float* z, 
         const int j = m - k - 7;
         __m256 a, b, c, d;
         load8(from, k, a, b);
-        load8(from, j, c, d);
+        load8(from, j, c, d); // the middle bin may be in both: cleared after both reads
         clear8(from, k);
         clear8(from, j);
         c = reversed8(c);
@@ -281,9 +179,6 @@ void pack(const PackSource& from, float dc, float nyquist, float* z, int m, Half
     if (haveAvx)
         k = packPairs8(from, z, m, tw, k);
 #endif
-#if TOVDSP_HAVE_SSE
-    k = packPairs4(from, z, m, tw, k); // what eight at a time left, if M/2 < 8
-#endif
     for (; k <= m / 2; ++k)
     {
         const int u = m - k;
@@ -309,9 +204,6 @@ void unpackHalfSizeSpectrum(const float* z, float* re, float* im, int m, HalfSiz
 #if TOVDSP_HAVE_AVX
     if (haveAvx)
         k = unpackPairs8(z, re, im, m, tw, k);
-#endif
-#if TOVDSP_HAVE_SSE
-    k = unpackPairs4(z, re, im, m, tw, k); // what eight at a time left, if M/2 < 8
 #endif
     for (; k <= m / 2; ++k)
     {

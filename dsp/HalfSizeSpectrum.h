@@ -14,22 +14,29 @@
 // inverse real transform gives. Bins k and M - k depend only on each other,
 // so both passes take them in pairs, from both ends towards the middle.
 //
-// Threads: halfSizeTwiddles allocates the first time a size is asked for and
-// must be called with the FFTW planner mutex held (engine construction). The
-// passes allocate nothing and run on the audio thread.
+// Threads: making a table allocates (engine construction, message thread).
+// The passes allocate nothing and run on the audio thread.
+
+#include "dsp/SpectrumProduct.h"
+
+#include <vector>
 
 namespace tovdsp
 {
-struct SpectrumProduct; // FFTEngine.h
+// sin and cos of 2 pi k / N for k in [0, N/4], in single precision: the
+// sines, then the cosines.
+std::vector<float> halfSizeTwiddleTable(int log2Size);
 
-// sin and cos of 2 pi k / N for k in [0, N/4], in single precision, one table
-// per size for the life of the process.
+// The two halves of such a table.
 struct HalfSizeTwiddles
 {
     const float* sine = nullptr;
     const float* cosine = nullptr;
 };
-HalfSizeTwiddles halfSizeTwiddles(int log2Size);
+inline HalfSizeTwiddles halfSizeTwiddles(const std::vector<float>& table)
+{
+    return {table.data(), table.data() + table.size() / 2};
+}
 
 // z: the M interleaved complex bins of the forward half-size transform.
 // re, im: the packed spectrum of x, M entries each.
