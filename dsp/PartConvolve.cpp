@@ -48,17 +48,12 @@ void PartConvolveTovDSPInternal::reset()
 {
     const int h = drawStartPhase(fftSize);
     startPhase = h;
-    // writeB is L samples ahead of writeA modulo N, as in the steady state, so
-    // the first 4h samples also reach the older half of frameB.
-    startSchedule(4 * h, halfSize - 4 * h, (fftSize - 4 * h) % fftSize, 0);
+    startSchedule(OverlapFrames::atStartPhase(h, halfSize));
 }
 
-void PartConvolveTovDSPInternal::startSchedule(int toFrame, int positionA, int positionB, int next)
+void PartConvolveTovDSPInternal::startSchedule(const OverlapFrames& from)
 {
-    samplesToFrame = toFrame;
-    writeA = positionA;
-    writeB = positionB;
-    nextFrame = next;
+    framing = from;
     fdlWriteSlot = 0;
     chunkCount = 0;
     partitionsDone = 0;
@@ -146,7 +141,7 @@ void PartConvolveTovDSPInternal::completeFrame(int spectraChannel, SpectrumProdu
 {
     float* fdlRe = fdl.channelSamples(0) + fdlWriteSlot * halfSize;
     float* fdlIm = fdlRe + spectrumLength;
-    forwardTransform(*engine, nextFrame == 0 ? frameA : frameB, {fdlRe, fdlIm});
+    forwardTransform(*engine, framing.completing(frameA, frameB), {fdlRe, fdlIm});
     finishFrame(spectraChannel, products, olderCount, fdlRe, fdlIm);
     fdlWriteSlot = fdlWriteSlot == 0 ? partitionCount - 1 : fdlWriteSlot - 1;
     fdlReadSlot = fdlWriteSlot + 1;
@@ -165,14 +160,9 @@ void PartConvolveTovDSPInternal::finishFrame(int spectraChannel, SpectrumProduct
     // accumulator is cleared for the next frame as it is read.
     float* accRe = accumulator.channelSamples(0);
     inverseTransformOfSumScaled(*engine, {accRe, accRe + halfSize}, products, olderCount + 1,
-                                outputRing + (nextFrame == 0 ? halfSize : 0), halfSize, outputScaleFloat);
+                                outputRing + (framing.nextFrame == 0 ? halfSize : 0), halfSize, outputScaleFloat);
 
-    samplesToFrame = halfSize;
-    if (nextFrame == 1)
-        writeA = 0;
-    else
-        writeB = 0;
-    nextFrame = 1 - nextFrame;
+    framing.startNextFrame(halfSize);
     chunkCount = 0;
     partitionsDone = 0;
 }
@@ -196,7 +186,7 @@ void PartConvolveTovDSPInternal::compute(unsigned char* doneFlag, int position, 
     if (resetPending != 0)
     {
         if (feed != nullptr) // on the feed's current framing, frames still silent
-            startSchedule(feed->blockSamplesToFrame, feed->blockWriteA, feed->blockWriteB, feed->blockNextFrame);
+            startSchedule(feed->blockFraming);
         else
             reset();
     }
@@ -208,23 +198,17 @@ void PartConvolveTovDSPInternal::compute(unsigned char* doneFlag, int position, 
     int done = 0;
     while (done < n)
     {
-        const int chunk = std::min(n - done, samplesToFrame);
-        const size_t bytes = sizeof(float) * static_cast<size_t>(chunk);
+        const int chunk = framing.chunk(n - done);
         if (chunk > 0)
         {
             if (!onFeed)
-            {
-                std::memcpy(frameA + writeA, in + done, bytes);
-                std::memcpy(frameB + writeB, in + done, bytes);
-            }
-            std::memcpy(out + done, outputRing + writeA, bytes);
+                framing.write(frameA, frameB, in + done, chunk);
+            std::memcpy(out + done, outputRing + framing.writeA, sizeof(float) * static_cast<size_t>(chunk));
         }
-        writeA += chunk;
-        writeB += chunk;
-        samplesToFrame -= chunk;
+        framing.advance(chunk);
         done += chunk;
         ++chunkCount;
-        if (samplesToFrame == 0)
+        if (framing.frameComplete())
         {
             const int slot = feed != nullptr && frame < feed->framesInBlock ? feed->frameSlots[frame] : 0;
             ++frame;

@@ -21,6 +21,7 @@
 
 #include "dsp/Buffer.h"
 #include "dsp/FFTEngine.h"
+#include "dsp/OverlapFrames.h"
 #include "dsp/PartitionedIR.h"
 #include "dsp/SpectrumFeed.h"
 #include "dsp/StartPhase.h"
@@ -56,10 +57,7 @@ public:
     float* frameA = nullptr;      // N samples each, regions of `frames`
     float* frameB = nullptr;
     float* outputRing = nullptr;
-    int32_t samplesToFrame = 0;   // T: input samples still to come before the next frame completes
-    int32_t writeA = 0;           // write position in frameA, samples
-    int32_t writeB = 0;           // write position in frameB, samples
-    int32_t nextFrame = 0;        // H: 0 when frameA completes next, 1 when frameB does
+    OverlapFrames framing;        // T, writeA, writeB and H
     int32_t fftSize = 0;          // N
     int32_t log2Size = 0;
     int32_t halfSize = 0;         // L
@@ -88,7 +86,7 @@ private:
     DelayLine ownDelayLine() const;
     void reset();
     // The frame schedule from the given framing, with nothing accumulated.
-    void startSchedule(int toFrame, int positionA, int positionB, int next);
+    void startSchedule(const OverlapFrames& from);
     // The products of the next count older partitions with their delay-line
     // slots, advancing the schedule as accumulating them would.
     void gatherOlder(int count, int spectraChannel, const DelayLine& line, SpectrumProduct* into);

@@ -36,45 +36,28 @@ void SpectrumFeedTovDSPInternal::compute(unsigned char* doneFlag, int position, 
     if (resetPending)
     {
         // As a convolution node starts (see reset there).
-        const int h = drawStartPhase(fftSize);
-        samplesToFrame = 4 * h;
-        writeA = halfSize - 4 * h;
-        writeB = (fftSize - 4 * h) % fftSize;
+        framing = OverlapFrames::atStartPhase(drawStartPhase(fftSize), halfSize);
         resetPending = false;
     }
-    blockSamplesToFrame = samplesToFrame;
-    blockWriteA = writeA;
-    blockWriteB = writeB;
-    blockNextFrame = nextFrame;
+    blockFraming = framing;
 
     float* frameA = frames.channelSamples(0);
     float* frameB = frameA + fftSize;
     int done = 0;
     while (done < n)
     {
-        const int chunk = std::min(n - done, samplesToFrame);
-        const size_t bytes = sizeof(float) * static_cast<size_t>(chunk);
+        const int chunk = framing.chunk(n - done);
         if (chunk > 0)
-        {
-            std::memcpy(frameA + writeA, in + done, bytes);
-            std::memcpy(frameB + writeB, in + done, bytes);
-        }
-        writeA += chunk;
-        writeB += chunk;
-        samplesToFrame -= chunk;
+            framing.write(frameA, frameB, in + done, chunk);
+        framing.advance(chunk);
         done += chunk;
-        if (samplesToFrame == 0)
+        if (framing.frameComplete())
         {
-            forwardTransform(*engine, nextFrame == 0 ? frameA : frameB, {slotRe(writeSlot), slotIm(writeSlot)});
+            forwardTransform(*engine, framing.completing(frameA, frameB), {slotRe(writeSlot), slotIm(writeSlot)});
             if (framesInBlock < maxFrames)
                 frameSlots[framesInBlock++] = writeSlot;
             writeSlot = writeSlot == 0 ? slotCount - 1 : writeSlot - 1;
-            samplesToFrame = halfSize;
-            if (nextFrame == 1)
-                writeA = 0;
-            else
-                writeB = 0;
-            nextFrame = 1 - nextFrame;
+            framing.startNextFrame(halfSize);
         }
     }
 }

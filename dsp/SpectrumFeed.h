@@ -7,6 +7,7 @@
 
 #include "dsp/Buffer.h"
 #include "dsp/FFTEngine.h"
+#include "dsp/OverlapFrames.h"
 #include "dsp/TovDSPArray.h"
 #include "dsp/TovDSPInternal.h"
 
@@ -37,10 +38,7 @@ public:
 
     // The framing at the start of the block last computed, and the ring slots
     // its frames went to, in order.
-    int32_t blockSamplesToFrame = 0;
-    int32_t blockWriteA = 0;
-    int32_t blockWriteB = 0;
-    int32_t blockNextFrame = 0;
+    OverlapFrames blockFraming;
     int32_t framesInBlock = 0;
     int32_t* frameSlots = nullptr; // maxFrames entries
 
@@ -53,7 +51,8 @@ private:
     FFTEngineInternal* engine = nullptr; // owned
     Buffer spectra;                      // 2 * slotCount * L floats: the re parts of every slot, then the im parts
     Buffer frames;                       // 2N floats: frameA, frameB
-    int32_t samplesToFrame = 0, writeA = 0, writeB = 0, nextFrame = 0, writeSlot = 0;
+    OverlapFrames framing;
+    int32_t writeSlot = 0;
     bool resetPending = true;
 };
 
