@@ -1,11 +1,13 @@
-// Our own convolution as the plug-in runs it: per cabinet channel five
-// segments of growing partition size, each a PartConvolve over the stereo
+// Our own convolution as the plug-in runs it: per cabinet channel the direct
+// head and five segments of growing partition size, each over the stereo
 // input, summed per output channel by a mixer, longest partition first; both
 // cabinets read one set of spectrum feeds, so each input is transformed once
 // per partition size.
 #include "ConvolutionMethod.h"
 
 #include "dsp/ArrayList.h"
+#include "dsp/ConvolutionLayout.h"
+#include "dsp/DirectConvolve.h"
 #include "dsp/MixArray.h"
 #include "dsp/PartConvolve.h"
 #include "dsp/Settings.h"
@@ -28,7 +30,8 @@ public:
     const float* source = nullptr;
 };
 
-constexpr int segmentBounds[5][3] = {{0, 128, 6}, {128, 512, 8}, {512, 2048, 10}, {2048, 8192, 12}, {8192, 0, 14}};
+using tovdsp::convolutionSegments;
+constexpr int segmentCount = tovdsp::convolutionSegmentCount;
 
 class TovdspMethod : public ConvolutionMethod
 {
@@ -40,20 +43,22 @@ public:
         inputNodes[1] = new BlockInputNode;
         tovdsp::TovDSPInternal* pointers[2] = {inputNodes[0], inputNodes[1]};
         const tovdsp::TovDSPArray input(pointers, 2);
-        for (int s = 0; s < 5; ++s)
+        for (int s = 0; s < segmentCount; ++s)
         {
-            const int half = 1 << (segmentBounds[s][2] - 1);
-            const int partitions = segmentBounds[s][1] > 0 ? (segmentBounds[s][1] - segmentBounds[s][0]) / half : 12;
-            feeds[s] = tovdsp::SpectrumFeeds(input, segmentBounds[s][2], partitions, blockSize);
+            const auto& segment = convolutionSegments[s];
+            const int half = 1 << (segment.log2Size - 1);
+            const int partitions = segment.end > 0 ? (segment.end - segment.start) / half : 12;
+            feeds[s] = tovdsp::SpectrumFeeds(input, segment.log2Size, partitions, blockSize);
         }
         for (int c = 0; c < 2; ++c)
         {
             const std::vector<float>& ir = c == 0 ? cabinet1 : cabinet2;
             const tovdsp::Buffer response = tovdsp::bufferFromSamples(static_cast<int32_t>(ir.size()), ir.data());
             auto* list = new tovdsp::ArrayList();
-            for (int s = 4; s >= 0; --s)
-                list->append(tovdsp::PartConvolveFromFeeds(response, feeds[s], segmentBounds[s][0],
-                                                           segmentBounds[s][1]));
+            for (int s = segmentCount - 1; s >= 0; --s)
+                list->append(tovdsp::PartConvolveFromFeeds(response, feeds[s], convolutionSegments[s].start,
+                                                           convolutionSegments[s].end));
+            list->append(tovdsp::DirectConvolve(response, input));
             cabinets[c] = tovdsp::MixArray(list);
             list->release();
         }
@@ -75,7 +80,7 @@ public:
 
 private:
     BlockInputNode* inputNodes[2] = {};  // owned by the arrays
-    tovdsp::TovDSPArray feeds[5];
+    tovdsp::TovDSPArray feeds[segmentCount];
     tovdsp::TovDSPArray cabinets[2];
     int position = 0;
 };

@@ -1,6 +1,8 @@
 #include "processor/SignalChain.h"
 
 #include "dsp/ArrayList.h"
+#include "dsp/ConvolutionLayout.h"
+#include "dsp/DirectConvolve.h"
 #include "dsp/FilterStrip.h"
 #include "dsp/MixArray.h"
 #include "dsp/PartConvolve.h"
@@ -27,20 +29,15 @@ constexpr float maxInputMagnitude = 1.0e8f;
 constexpr double inverseQWide = 0.7142857142857143;   // 1/1.4: high-pass and low-mid peak
 constexpr double inverseQNarrow = 1.4285714285714286; // 1/0.7: high-mid peak and low-pass
 
-struct Segment
-{
-    int start, end, log2Size;
-};
-// Growing partitions whose starts equal their partition lengths, so the sum has
-// no latency beyond 32 samples on the first 128.
-constexpr Segment segments[] = { { 0, 128, 6 }, { 128, 512, 8 }, { 512, 2048, 10 }, { 2048, 8192, 12 }, { 8192, 0, 14 } };
-constexpr int segmentCount = 5;
+using tovdsp::ConvolutionSegment;
+constexpr const ConvolutionSegment* segments = tovdsp::convolutionSegments;
+constexpr int segmentCount = tovdsp::convolutionSegmentCount;
 // Partitions the shared spectra keep for the open-ended last segment: a
 // response of up to 8192 + 12 * 8192 samples (over half a second at 192 kHz).
 // A longer one still plays, with transforms of its own.
 constexpr int tailPartitions = 12;
 
-int maxPartitionsOf(const Segment& segment)
+int maxPartitionsOf(const ConvolutionSegment& segment)
 {
     const int half = 1 << (segment.log2Size - 1);
     return segment.end > 0 ? (segment.end - segment.start) / half : tailPartitions;
@@ -169,10 +166,11 @@ TovDSPArray SignalChain::makeConvolution(const tovdsp::Buffer& ir, const TovDSPA
         }
     }
 
-    // Summed longest-partition first.
+    // Summed longest-partition first, the direct head last.
     auto* list = new tovdsp::ArrayList();
-    for (int i = 4; i >= 0; --i)
+    for (int i = segmentCount - 1; i >= 0; --i)
         list->append(parts[i]);
+    list->append(tovdsp::DirectConvolve(ir, input));
     auto result = tovdsp::MixArray(list);
     list->release();
     return result;
@@ -183,7 +181,9 @@ void SignalChain::switchConvolution(int channel, const TovDSPArray& convolution)
     if (channel < 0 || channel > 1)
         return;
     channels[channel].convolution = convolution;
-    channels[channel].plug.replug(convolution, replugFadeSeconds);
+    // Before the first block there is nothing to fade from: the channel plays
+    // its cabinet from the first sample, not a fade from the dry input.
+    channels[channel].plug.replug(convolution, started ? replugFadeSeconds : 0.0f);
 }
 
 void SignalChain::process(const float* const* inputs, int numInputs, float* const* outputChannels, int numOutputs,
@@ -191,6 +191,7 @@ void SignalChain::process(const float* const* inputs, int numInputs, float* cons
 {
     if (length <= 0)
         return;
+    started = true;
     length = std::min(length, maxBlockSize);
     for (int i = 0; i < numInputs; ++i)
     {

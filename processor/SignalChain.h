@@ -27,14 +27,15 @@ public:
     // What new convolutions read: the raw input, through per-channel taps.
     const tovdsp::TovDSPArray& getConvolutionInput() const { return convolutionInput; }
 
-    // Five segments of the response, summed: a quarter of the convolution,
-    // its first 128 samples 32 samples late. Made on getConvolutionInput(),
+    // The response's head by direct convolution and five segments of the
+    // rest, summed: a quarter of the convolution, with no latency. Made on getConvolutionInput(),
     // the segments read the forward transforms the chain makes once per input
     // channel and partition size; on any other input they make their own.
     // Message thread; allocates and plans FFTs.
     static tovdsp::TovDSPArray makeConvolution(const tovdsp::Buffer& ir, const tovdsp::TovDSPArray& input);
 
-    // Makes `convolution` the channel's sound, crossfading over 10 ms.
+    // Makes `convolution` the channel's sound, crossfading over 10 ms once
+    // blocks have run; before the first block it plays at once.
     void switchConvolution(int channel, const tovdsp::TovDSPArray& convolution);
 
     // One block of at most getMaxBlockSize() samples. The inputs are copied
@@ -65,5 +66,6 @@ private:
     tovdsp::TovDSPArray spectrumFeeds; // every tap's, pulled on every block
     ChannelChain channels[2];
     tovdsp::TovDSPArray outputs;
+    bool started = false; // a block has run; written by process, read under the callback lock
 };
 } // namespace morvane3
