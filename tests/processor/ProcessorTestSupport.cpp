@@ -102,9 +102,9 @@ std::vector<double> Biquad::run(const std::vector<double>& x) const
 std::vector<double> channelImpulseResponse(const std::vector<double>& ir, double rate, double hpfHz, double lpfHz,
                                            double level, bool filtersBypassed)
 {
-    std::vector<double> response(ir.size() + 32, 0.0);
+    std::vector<double> response(ir.size(), 0.0);
     for (size_t k = 0; k < ir.size(); ++k)
-        response[k < 128 ? k + 32 : k] += 0.25 * ir[k];
+        response[k] = 0.25 * ir[k];
     if (! filtersBypassed)
     {
         response = Biquad::highPass(hpfHz, 1.0 / 1.4, rate).run(response);

@@ -29,7 +29,7 @@ struct Biquad
 };
 
 // What one cabinet channel contributes to a unit impulse after the plug's
-// fade: a quarter of the response with its first 128 samples 32 late, then
+// fade: a quarter of the response, on time from its first sample, then
 // the strip's filters at their default settings (high-pass hpfHz, peaks at
 // 0 dB are skipped, low-pass lpfHz), times level.
 std::vector<double> channelImpulseResponse(const std::vector<double>& ir, double rate, double hpfHz, double lpfHz,

@@ -93,23 +93,39 @@ std::string catalogueWav(const std::string& irName)
 }
 
 // What one channel alone contributes for a unit impulse at default filter settings:
-// the response split into five convolution segments whose first 128 samples come
-// 32 samples late, a quarter of it, through the 20 Hz high-pass (Q 1.4) and the
-// 14 kHz low-pass (Q 0.7); the peaking filters sit at 0 dB.
+// a quarter of the response, from its first sample, through the 20 Hz high-pass
+// (Q 1.4) and the 14 kHz low-pass (Q 0.7); the peaking filters sit at 0 dB.
 std::vector<double> referenceResponse(const std::vector<float>& ir, std::size_t length, double gain)
 {
     std::vector<double> h(length, 0.0);
-    for (std::size_t m = 0; m < ir.size(); ++m)
-    {
-        if (m < 128 && m + 32 < length)
-            h[m + 32] += 0.25 * static_cast<double>(ir[m]);
-        else if (m >= 128 && m < length)
-            h[m] += 0.25 * static_cast<double>(ir[m]);
-    }
+    for (std::size_t m = 0; m < std::min(ir.size(), length); ++m)
+        h[m] = 0.25 * static_cast<double>(ir[m]);
     auto y = biquad(biquad(h, true, 20.0, 1.0 / 1.4, 44100.0), false, 14000.0, 1.0 / 0.7, 44100.0);
     for (auto& v : y)
         v *= gain;
     return y;
+}
+
+// The response as the plug-in prepares it above the catalogue's rate: linear
+// interpolation over the stretched length, the read position rounded to
+// single precision as the plug-in rounds it.
+std::vector<double> preparedResponse(const std::vector<float>& ir, double rate)
+{
+    if (rate == 44100.0)
+        return std::vector<double>(ir.begin(), ir.end());
+    const auto m = static_cast<std::int32_t>(ir.size());
+    const auto length = static_cast<std::int32_t>(rate / 44100.0 * static_cast<double>(m));
+    std::vector<double> h(static_cast<std::size_t>(length));
+    for (std::int32_t j = 0; j < length; ++j)
+    {
+        const double p = static_cast<double>(j) / static_cast<double>(length - 1);
+        const float x = static_cast<float>(static_cast<double>(m - 1) * p);
+        const auto i = static_cast<std::int32_t>(x);
+        const double f = static_cast<float>(static_cast<double>(x) - i);
+        const double next = i + 1 < m ? ir[static_cast<std::size_t>(i + 1)] : ir[0];
+        h[static_cast<std::size_t>(j)] = (1.0 - f) * ir[static_cast<std::size_t>(i)] + f * next;
+    }
+    return h;
 }
 
 class PlugInRender : public ::testing::Test
@@ -235,6 +251,52 @@ TEST_F(PlugInRender, DefaultResponseIsAnEighthOfTheCatalogueResponseThroughTheFi
     EXPECT_EQ(outPeakAt, refPeakAt);
     EXPECT_NEAR(outPeak, refPeak, 1e-4 * refPeak);
     EXPECT_LT(error, 1e-4 * refPeak);
+}
+
+// With every filter bypassed, what a channel plays is its prepared response
+// and nothing else: from its first sample on time (no part of it late), at
+// every rate, and from the very start of playback (no fade in from the dry
+// input after a preparation).
+TEST_F(PlugInRender, BypassedChannelPlaysExactlyThePreparedResponseAtEveryRateFromTheFirstBlock)
+{
+    const std::string wav = catalogueWav("1960 121 On Axis Close");
+    if (wav.empty())
+        GTEST_SKIP() << "the build keeps no catalogue WAV files under " << MORVANE3_BUILD_RESOURCES_DIR;
+    const auto ir = morvane3::render::readWav(wav);
+    const std::vector<std::string> bypassed {"--set", "c2Mute=1", "--set", "c1HPFBypass=1", "--set", "c1LMFBypass=1",
+                                             "--set", "c1HMFBypass=1", "--set", "c1LPFBypass=1"};
+    for (const double rate : {44100.0, 48000.0, 96000.0, 192000.0, 384000.0, 768000.0})
+    {
+        const auto h = preparedResponse(ir.channels[0], rate);
+        for (const std::size_t at : {static_cast<std::size_t>(50), static_cast<std::size_t>(rate / 10.0)})
+        {
+            std::vector<std::vector<float>> input(1, std::vector<float>(at + h.size() / 2, 0.0f));
+            input[0][at] = 1.0f;
+            const std::string in = scratch.file("in.wav"), out = scratch.file("out.wav");
+            writeFloatWavFile(in, input, static_cast<std::uint32_t>(rate));
+            std::vector<std::string> args {"--quiet"};
+            args.insert(args.end(), bypassed.begin(), bypassed.end());
+            args.insert(args.end(), {in, out});
+            const auto run = runTool(args);
+            ASSERT_EQ(run.exitCode, 0) << run.err;
+            const auto y = readFloatWavFile(out).channels.at(0);
+            ASSERT_GE(y.size(), at + h.size());
+
+            // The best single gain, then what is left over, over the whole output.
+            std::vector<double> expected(y.size(), 0.0);
+            std::copy(h.begin(), h.end(), expected.begin() + static_cast<std::ptrdiff_t>(at));
+            double cross = 0.0, power = 0.0;
+            for (std::size_t t = 0; t < y.size(); ++t)
+                cross += y[t] * expected[t], power += expected[t] * expected[t];
+            const double gain = cross / power;
+            double residual = 0.0;
+            for (std::size_t t = 0; t < y.size(); ++t)
+                residual += std::pow(y[t] - gain * expected[t], 2.0);
+            const double residualDb = 10.0 * std::log10(residual / (gain * gain * power));
+            EXPECT_GT(gain, 0.0);
+            EXPECT_LE(residualDb, -100.0) << "at " << rate << " Hz, impulse at sample " << at;
+        }
+    }
 }
 
 TEST_F(PlugInRender, IrregularAndOddHostBlocksGiveTheSameOutputAsFixedOnes)
