@@ -12,14 +12,14 @@ namespace
 {
 constexpr int taps = DirectConvolveTovDSPInternal::directTaps;
 
-// y[j] = sum over k = 0..31 of h[k] * x[j - k] for j in [0, count), rounded up
-// to whole vectors, where x[j] is line[history + j]. Each lane accumulates the
-// taps in the same order, so a sample's value does not depend on where it
-// falls in a vector.
+// y[j] = sum over k = 0..31 of h[k] * x[j - k] for j in [0, count), count at
+// least one vector; x[-31] must be readable. Each lane accumulates the taps in
+// the same order, so a sample's value does not depend on where it falls in a
+// vector; a count that is not a whole number of vectors ends with one vector
+// that overlaps the one before and writes the same values again.
 #if TOVDSP_HAVE_AVX
-__attribute__((target("avx,fma"))) void convolveFused(const float* h, const float* line, float* y, int count)
+__attribute__((target("avx,fma"))) void convolveFused(const float* h, const float* x, float* y, int count)
 {
-    const float* x = line + DirectConvolveTovDSPInternal::history;
     int j = 0;
     for (; j + 32 <= count; j += 32)
     {
@@ -33,17 +33,19 @@ __attribute__((target("avx,fma"))) void convolveFused(const float* h, const floa
             a2 = _mm256_fmadd_ps(c, _mm256_loadu_ps(p + 16), a2);
             a3 = _mm256_fmadd_ps(c, _mm256_loadu_ps(p + 24), a3);
         }
-        _mm256_store_ps(y + j, a0);
-        _mm256_store_ps(y + j + 8, a1);
-        _mm256_store_ps(y + j + 16, a2);
-        _mm256_store_ps(y + j + 24, a3);
+        _mm256_storeu_ps(y + j, a0);
+        _mm256_storeu_ps(y + j + 8, a1);
+        _mm256_storeu_ps(y + j + 16, a2);
+        _mm256_storeu_ps(y + j + 24, a3);
     }
-    for (; j < count; j += 8)
+    while (j < count)
     {
+        j = std::min(j, count - 8);
         __m256 a = _mm256_setzero_ps();
         for (int k = 0; k < taps; ++k)
             a = _mm256_fmadd_ps(_mm256_broadcast_ss(h + k), _mm256_loadu_ps(x + j - k), a);
-        _mm256_store_ps(y + j, a);
+        _mm256_storeu_ps(y + j, a);
+        j += 8;
     }
 }
 
@@ -53,11 +55,11 @@ const bool fusedPresent = false;
 #endif
 
 // Processors without fused multiply-add: a product and a sum per tap.
-void convolvePlain(const float* h, const float* line, float* y, int count)
+void convolvePlain(const float* h, const float* x, float* y, int count)
 {
-    const float* x = line + DirectConvolveTovDSPInternal::history;
 #if TOVDSP_HAVE_SSE
-    for (int j = 0; j < count; j += 8)
+    int j = 0;
+    for (; j + 8 <= count; j += 8)
     {
         __m128 a0 = _mm_setzero_ps(), a1 = a0;
         for (int k = 0; k < taps; ++k)
@@ -66,8 +68,17 @@ void convolvePlain(const float* h, const float* line, float* y, int count)
             a0 = _mm_add_ps(a0, _mm_mul_ps(c, _mm_loadu_ps(x + j - k)));
             a1 = _mm_add_ps(a1, _mm_mul_ps(c, _mm_loadu_ps(x + j - k + 4)));
         }
-        _mm_store_ps(y + j, a0);
-        _mm_store_ps(y + j + 4, a1);
+        _mm_storeu_ps(y + j, a0);
+        _mm_storeu_ps(y + j + 4, a1);
+    }
+    while (j < count)
+    {
+        j = std::min(j, count - 4);
+        __m128 a = _mm_setzero_ps();
+        for (int k = 0; k < taps; ++k)
+            a = _mm_add_ps(a, _mm_mul_ps(_mm_set1_ps(h[k]), _mm_loadu_ps(x + j - k)));
+        _mm_storeu_ps(y + j, a);
+        j += 4;
     }
 #else
     for (int j = 0; j < count; ++j)
@@ -80,12 +91,23 @@ void convolvePlain(const float* h, const float* line, float* y, int count)
 #endif
 }
 
+void convolve(const float* h, const float* x, float* y, int count)
+{
+#if TOVDSP_HAVE_AVX
+    if (fusedPresent && !DirectConvolveTovDSPInternal::forcePlainKernel)
+        return convolveFused(h, x, y, count);
+#endif
+    convolvePlain(h, x, y, count);
+}
+
 int wrapIndex(int index, int count)
 {
     const int r = index % count;
     return r < 0 ? r + count : r;
 }
 } // namespace
+
+bool DirectConvolveTovDSPInternal::forcePlainKernel = false;
 
 bool DirectConvolveTovDSPInternal::usesFusedKernel()
 {
@@ -114,24 +136,20 @@ void DirectConvolveTovDSPInternal::compute(unsigned char* doneFlag, int position
         std::memset(out, 0, sizeof(float) * static_cast<size_t>(n));
         return;
     }
-    for (int done = 0; done < n;)
-    {
-        const int count = std::min(chunkLength, n - done);
-        std::memcpy(line + history, in + done, sizeof(float) * static_cast<size_t>(count));
-        if (fusedPresent)
-        {
-#if TOVDSP_HAVE_AVX
-            convolveFused(taps, line, result, count);
-#endif
-        }
-        else
-        {
-            convolvePlain(taps, line, result, count);
-        }
-        std::memcpy(out + done, result, sizeof(float) * static_cast<size_t>(count));
-        std::memmove(line, line + count, sizeof(float) * history);
-        done += count;
-    }
+    // The first samples reach back into the previous block: they are computed
+    // from the history line, whole vectors into `result`. The rest read the
+    // block in place and are written straight to the output.
+    const int headCount = n < lineOutputs ? n : directTaps;
+    std::memcpy(line + history, in, sizeof(float) * static_cast<size_t>(headCount));
+    convolve(taps, line + history, result, (headCount + 7) & ~7);
+    std::memcpy(out, result, sizeof(float) * static_cast<size_t>(headCount));
+    if (headCount < n)
+        convolve(taps, in + headCount, out + headCount, n - headCount);
+
+    if (n >= history)
+        std::memcpy(line, in + n - history, sizeof(float) * history);
+    else
+        std::memmove(line, line + n, sizeof(float) * history);
 }
 
 TovDSPInternal* DirectConvolveTovDSPInternal::channelNode(int channel)

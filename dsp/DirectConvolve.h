@@ -22,7 +22,9 @@ class DirectConvolveTovDSPInternal : public TovDSPInternal
 public:
     static constexpr int directTaps = 32;
     static constexpr int history = directTaps - 1;
-    static constexpr int chunkLength = 256; // samples computed per pass of the kernel
+    // Blocks shorter than this are computed whole from the history line; in
+    // longer ones only the first directTaps samples are, the rest in place.
+    static constexpr int lineOutputs = 48;
 
     // taps: up to directTaps samples of one response channel, read from `from`.
     DirectConvolveTovDSPInternal(const float* responseChannel, int length, const TovDSPArray& input);
@@ -32,12 +34,14 @@ public:
 
     // Whether the fused multiply-add kernel runs on this processor.
     static bool usesFusedKernel();
+    // Tests run the kernel for processors without fused multiply-add here too.
+    static bool forcePlainKernel;
 
     alignas(32) float taps[directTaps];  // response samples 0..31, times 1/4, zero past the response
-    // The last `history` input samples, then the chunk being computed, then
-    // room for the kernel's whole vectors reading past the chunk's end.
-    alignas(32) float line[history + chunkLength + 8] = {};
-    alignas(32) float result[chunkLength + 8];
+    // The last `history` input samples, then the start of the block, with
+    // room for the kernel's whole vectors reading past it.
+    alignas(32) float line[history + lineOutputs + 8] = {};
+    alignas(32) float result[lineOutputs + 8];
 };
 
 // One node per channel (max of response channels and input width), each
