@@ -54,10 +54,10 @@ BEQBaseTovDSPInternal::BEQBaseTovDSPInternal(const TovDSPArray& signal, const To
     setInput(3, gain);
 }
 
-float BEQBaseTovDSPInternal::sanitise(float value)
+double BEQBaseTovDSPInternal::sanitise(double value)
 {
-    const float magnitude = std::fabs(value);
-    return (magnitude > 1e-15f && magnitude < 1e15f) ? value : 0.0f;
+    const double magnitude = std::fabs(value);
+    return (magnitude > d(1e-15f) && magnitude < d(1e15f)) ? value : 0.0;
 }
 
 double BEQBaseTovDSPInternal::clampedFrequency(float frequency) const
@@ -71,18 +71,17 @@ double BEQBaseTovDSPInternal::clampedFrequency(float frequency) const
 
 BEQBaseTovDSPInternal::Angle BEQBaseTovDSPInternal::angle(float frequency, float inverseQ) const
 {
-    const float w0 = fl(clampedFrequency(frequency) * twoPi * sampleDuration);
-    const float cw = fl(std::cos(d(w0)));
-    const float sw = fl(std::sin(d(w0)));
-    return { cw, sw, fl(d(sw) * 0.5 * d(inverseQ)) };
+    const double w0 = clampedFrequency(frequency) * twoPi * sampleDuration;
+    const double sw = std::sin(w0);
+    return { std::cos(w0), sw, sw * 0.5 * d(inverseQ) };
 }
 
 void BEQBaseTovDSPInternal::setCurrentValue(float value)
 {
-    value = sanitise(value);
+    value = fl(sanitise(value));
     TovDSPInternal::setCurrentValue(value);
-    state1 = value;
-    state2 = value;
+    state1 = d(value);
+    state2 = d(value);
 }
 
 void BEQBaseTovDSPInternal::useParameters(float frequency, float inverseQ, float gain)
@@ -99,8 +98,8 @@ void BEQBaseTovDSPInternal::filter(const float* in, float* out, int begin, int e
 {
     for (int i = begin; i < end; ++i)
     {
-        const float w = fl((d(state1) * d(feedback1) + d(in[i])) + d(feedback2) * d(state2));
-        out[i] = fl((d(b0) * d(w) + d(b1) * d(state1)) + d(b2) * d(state2));
+        const double w = (state1 * feedback1 + d(in[i])) + feedback2 * state2;
+        out[i] = fl((b0 * w + b1 * state1) + b2 * state2);
         state2 = state1;
         state1 = w;
     }
@@ -154,12 +153,12 @@ TovDSPInternal* BLowPassTovDSPInternal::channelNode(int channel)
 void BLowPassTovDSPInternal::setCoefficients(float frequency, float inverseQ, float)
 {
     const Angle a = angle(frequency, inverseQ);
-    const float k = fl(1.0 / (1.0 + d(a.alpha)));
-    const float e = fl(1.0 - d(a.cw));
-    b0 = b2 = fl(d(e) * 0.5 * d(k));
-    b1 = fl(d(e) * d(k));
-    feedback1 = fl(d(a.cw) * 2.0 * d(k));
-    feedback2 = fl((1.0 - d(a.alpha)) * -d(k));
+    const double k = 1.0 / (1.0 + a.alpha);
+    const double e = 1.0 - a.cw;
+    b0 = b2 = e * 0.5 * k;
+    b1 = e * k;
+    feedback1 = a.cw * 2.0 * k;
+    feedback2 = (1.0 - a.alpha) * -k;
 }
 
 BHiPassTovDSPInternal::BHiPassTovDSPInternal(const TovDSPArray& signal, const TovDSPArray& frequency,
@@ -178,12 +177,12 @@ TovDSPInternal* BHiPassTovDSPInternal::channelNode(int channel)
 void BHiPassTovDSPInternal::setCoefficients(float frequency, float inverseQ, float)
 {
     const Angle a = angle(frequency, inverseQ);
-    const float k = fl(1.0 / (1.0 + d(a.alpha)));
-    const float e = fl(1.0 + d(a.cw));
-    b0 = b2 = fl(d(e) * 0.5 * d(k));
-    b1 = fl(-d(e) * d(k));
-    feedback1 = fl(d(a.cw) * 2.0 * d(k));
-    feedback2 = fl((1.0 - d(a.alpha)) * -d(k));
+    const double k = 1.0 / (1.0 + a.alpha);
+    const double e = 1.0 + a.cw;
+    b0 = b2 = e * 0.5 * k;
+    b1 = -e * k;
+    feedback1 = a.cw * 2.0 * k;
+    feedback2 = (1.0 - a.alpha) * -k;
 }
 
 BPeakEQTovDSPInternal::BPeakEQTovDSPInternal(const TovDSPArray& signal, const TovDSPArray& frequency,
@@ -203,15 +202,15 @@ TovDSPInternal* BPeakEQTovDSPInternal::channelNode(int channel)
 void BPeakEQTovDSPInternal::setCoefficients(float frequency, float inverseQ, float gain)
 {
     const Angle a = angle(frequency, inverseQ);
-    const float amplitude = fl(std::pow(10.0, d(gain) * 0.025));
-    const float alphaA = fl(d(a.alpha) * d(amplitude));
-    const float alphaD = fl(d(a.alpha) / d(amplitude));
-    const float k = fl(1.0 / (1.0 + d(alphaD)));
-    b0 = fl((1.0 + d(alphaA)) * d(k));
-    feedback1 = fl(d(a.cw) * (2.0 * d(k)));
+    const double amplitude = std::pow(10.0, d(gain) * 0.025); // 10^(gain / 40)
+    const double alphaA = a.alpha * amplitude;
+    const double alphaD = a.alpha / amplitude;
+    const double k = 1.0 / (1.0 + alphaD);
+    b0 = (1.0 + alphaA) * k;
+    feedback1 = a.cw * (2.0 * k);
     b1 = -feedback1;
-    b2 = fl((1.0 - d(alphaA)) * d(k));
-    feedback2 = fl((1.0 - d(alphaD)) * -d(k));
+    b2 = (1.0 - alphaA) * k;
+    feedback2 = (1.0 - alphaD) * -k;
 }
 
 namespace

@@ -1,8 +1,14 @@
 #pragma once
 // Second-order IIR filter nodes (direct form II) whose frequency, inverse Q
 // and gain are themselves graph inputs. Coefficients follow the Audio EQ
-// Cookbook (R. Bristow-Johnson) low-pass, high-pass and peakingEQ formulas,
-// with single-precision rounding at fixed points so results are reproducible.
+// Cookbook (R. Bristow-Johnson) low-pass, high-pass and peakingEQ formulas.
+//
+// Coefficients and delay values are doubles; only the output is rounded to
+// float. With a low corner at a high rate the poles crowd z = 1: the delay
+// values of a signal at f Hz are about (rate / 2 pi f)^2 times larger than it,
+// and the output is the small difference of such values. A float delay line
+// would add noise growing with the square of the rate, and float coefficients
+// (cos w0 within a few float steps of 1) would move the response.
 //
 // The sample duration is captured at construction (another plug-in instance
 // may change the library settings later). The frequency used for the
@@ -32,23 +38,24 @@ public:
     // these parameters; records them as the last ones.
     void useParameters(float frequency, float inverseQ, float gain);
 
-    // 0 unless the magnitude is strictly between 1e-15 and 1e15.
-    static float sanitise(float value);
+    // 0 unless the magnitude is strictly between 1e-15 and 1e15 (the float
+    // values of those bounds); NaN gives 0.
+    static double sanitise(double value);
     // The frequency the coefficients are computed from (see the class comment).
     double clampedFrequency(float frequency) const;
 
-    float state1 = 0.0f;    // w[n-1]
-    float state2 = 0.0f;    // w[n-2]
-    float b0 = 0.0f, b1 = 0.0f, b2 = 0.0f;
-    float feedback1 = 0.0f; // -a1/a0
-    float feedback2 = 0.0f; // -a2/a0
+    double state1 = 0.0;    // w[n-1]
+    double state2 = 0.0;    // w[n-2]
+    double b0 = 0.0, b1 = 0.0, b2 = 0.0;
+    double feedback1 = 0.0; // -a1/a0
+    double feedback2 = 0.0; // -a2/a0
     float lastFrequency = 0.0f, lastInverseQ = 0.0f, lastGain = 0.0f; // parameters of the current coefficients
     double sampleDuration;  // seconds, captured at construction
 
 protected:
     struct Angle
     {
-        float cw, sw, alpha;
+        double cw, sw, alpha;
     };
     Angle angle(float frequency, float inverseQ) const;
     void filter(const float* in, float* out, int begin, int end);

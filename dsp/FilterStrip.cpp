@@ -90,8 +90,8 @@ void FilterStripTovDSPInternal::prime()
         for (int s = 0; s < 4; ++s)
         {
             const bool peak = s == 1 || s == 2;
-            const float primed = BEQBaseTovDSPInternal::sanitise(
-                peak ? fl(d(inputs[gainInput + s - 1].currentValue(c)) * d(stageIn)) : stageIn);
+            const float primed = fl(BEQBaseTovDSPInternal::sanitise(
+                d(peak ? fl(d(inputs[gainInput + s - 1].currentValue(c)) * d(stageIn)) : stageIn)));
             state.state1[2 * s + c] = state.state2[2 * s + c] = d(primed);
             const bool last = s == 3;
             stageIn = switchMix(primed, stageIn, inputs[bypassInput + s].currentValue(c),
@@ -134,11 +134,11 @@ void FilterStripTovDSPInternal::compute(unsigned char* doneFlag, int position, i
         const float bypass = value[bypassInput + s];
         for (int lane = 2 * s; lane < 2 * s + 2; ++lane)
         {
-            c.feedback1[lane] = d(f.feedback1);
-            c.feedback2[lane] = d(f.feedback2);
-            c.b0[lane] = d(f.b0);
-            c.b1[lane] = d(f.b1);
-            c.b2[lane] = d(f.b2);
+            c.feedback1[lane] = f.feedback1;
+            c.feedback2[lane] = f.feedback2;
+            c.b0[lane] = f.b0;
+            c.b1[lane] = f.b1;
+            c.b2[lane] = f.b2;
             c.dry[lane] = bypass;
             c.wet[lane] = fl(1.0 - d(bypass));
         }
@@ -154,8 +154,8 @@ void FilterStripTovDSPInternal::compute(unsigned char* doneFlag, int position, i
 
     for (int lane = 0; lane < 8; ++lane)
     {
-        state.state1[lane] = d(BEQBaseTovDSPInternal::sanitise(fl(state.state1[lane])));
-        state.state2[lane] = d(BEQBaseTovDSPInternal::sanitise(fl(state.state2[lane])));
+        state.state1[lane] = BEQBaseTovDSPInternal::sanitise(state.state1[lane]);
+        state.state2[lane] = BEQBaseTovDSPInternal::sanitise(state.state2[lane]);
     }
 }
 

@@ -49,12 +49,11 @@ __attribute__((target("avx"), always_inline)) inline Halves step(Registers& r, H
 #pragma GCC unroll 2
     for (int h = 0; h < 2; ++h)
     {
-        // The filter node's operations in its order: w = (s1 f1 + x) + f2 s2
-        // rounded to float, y = (b0 w + b1 s1) + b2 s2.
+        // The filter node's operations in its order: w = (s1 f1 + x) + f2 s2,
+        // y = (b0 w + b1 s1) + b2 s2.
         const __m256d x = _mm256_cvtps_pd(signal.h[h]);
-        const __m256d sum = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(r.s1[h], r.f1[h]), x),
-                                          _mm256_mul_pd(r.f2[h], r.s2[h]));
-        const __m256d w = _mm256_cvtps_pd(_mm256_cvtpd_ps(sum));
+        const __m256d w =
+            _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(r.s1[h], r.f1[h]), x), _mm256_mul_pd(r.f2[h], r.s2[h]));
         const __m256d y = _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(r.c0[h], w), _mm256_mul_pd(r.c1[h], r.s1[h])),
                                         _mm256_mul_pd(r.c2[h], r.s2[h]));
         if (masked)

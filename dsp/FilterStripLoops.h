@@ -15,7 +15,7 @@ struct Coefficients
 
 struct State
 {
-    double state1[8] = {}; // w[n-1], float values
+    double state1[8] = {}; // w[n-1]
     double state2[8] = {}; // w[n-2]
 };
 

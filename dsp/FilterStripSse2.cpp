@@ -35,8 +35,7 @@ void runSse2(const Coefficients& c, State& state, const float* in0, const float*
         for (int s = 0; s < 4; ++s)
         {
             const __m128d x = _mm_cvtps_pd(signal);
-            const __m128d sum = _mm_add_pd(_mm_add_pd(_mm_mul_pd(s1[s], f1[s]), x), _mm_mul_pd(f2[s], s2[s]));
-            const __m128d w = _mm_cvtps_pd(_mm_cvtpd_ps(sum));
+            const __m128d w = _mm_add_pd(_mm_add_pd(_mm_mul_pd(s1[s], f1[s]), x), _mm_mul_pd(f2[s], s2[s]));
             const __m128d y = _mm_add_pd(_mm_add_pd(_mm_mul_pd(c0[s], w), _mm_mul_pd(c1[s], s1[s])),
                                          _mm_mul_pd(c2[s], s2[s]));
             s2[s] = s1[s];

@@ -1,10 +1,12 @@
-// The filter strip's wide loop against its two-lane loop: the same input,
+// The filter strip's wide loop against its two-lane loop, and the strip
+// against the tree of filter and mix nodes it stands for: the same input,
 // parameters that move between blocks, short and odd block lengths, and
 // bypass values that are exact, fractional or negative zero must give the
 // same bits on every channel.
 #include "GraphTestSupport.h"
 
 #include "dsp/FilterStrip.h"
+#include "dsp/SwitchMix.h"
 
 #include <gtest/gtest.h>
 
@@ -43,12 +45,29 @@ std::vector<float> testSignal(unsigned int seed, size_t n)
     return out;
 }
 
-std::vector<std::vector<float>> renderStrip(bool sse2, int channels)
+enum class Build
+{
+    chosenLoop, // the wide loop where the processor has it
+    twoLaneLoop,
+    tree
+};
+
+// The nodes the strip fuses, one after the other.
+TovDSPArray stripAsTree(const TovDSPArray& x, const FilterStripParameters& p)
+{
+    const TovDSPArray one(1.0f), zero(0.0f);
+    const auto s1 = SwitchMix(BHiPass(x, p.frequency[0], p.inverseQ[0], one, zero), x, p.bypass[0]);
+    const auto s2 = SwitchMix(BPeakEQ(s1, p.frequency[1], p.inverseQ[1], p.gainDb[0], one, zero), s1, p.bypass[1]);
+    const auto s3 = SwitchMix(BPeakEQ(s2, p.frequency[2], p.inverseQ[2], p.gainDb[1], one, zero), s2, p.bypass[2]);
+    return SwitchMix(BLowPass(s3, p.frequency[3], p.inverseQ[3], one, zero), s3, p.bypass[3], p.level);
+}
+
+std::vector<std::vector<float>> renderStrip(Build build, int channels)
 {
     constexpr size_t total = 6000;
     graphtest::SettingsGuard settings;
     settings::blockSize = 128;
-    FilterStripTovDSPInternal::forceSse2 = sse2;
+    FilterStripTovDSPInternal::forceSse2 = build == Build::twoLaneLoop;
 
     Variables v;
     FilterStripParameters p;
@@ -62,7 +81,10 @@ std::vector<std::vector<float>> renderStrip(bool sse2, int channels)
     p.gainDb[1] = TovDSPArray(&v.gainDb[1]);
     p.level = TovDSPArray(&v.level);
     TovDSPInternal* sources[2] = { new SignalNode(testSignal(1, total)), new SignalNode(testSignal(2, total)) };
-    TovDSPArray strip = FilterStrip(TovDSPArray(sources, channels), p);
+    const TovDSPArray signal(sources, channels);
+    TovDSPArray strip = build == Build::tree ? stripAsTree(signal, p) : FilterStrip(signal, p);
+    if (build != Build::tree && dynamic_cast<FilterStripTovDSPInternal*>(strip.node(0)) == nullptr)
+        ADD_FAILURE() << "the factory built no fused strip";
     if (channels == 1)
         sources[1]->release();
 
@@ -94,6 +116,21 @@ std::vector<uint32_t> bits(const std::vector<float>& samples)
     std::memcpy(out.data(), samples.data(), samples.size() * sizeof(float));
     return out;
 }
+void expectSameBits(const std::vector<std::vector<float>>& a, const std::vector<std::vector<float>>& b)
+{
+    ASSERT_EQ(a.size(), b.size());
+    for (size_t c = 0; c < a.size(); ++c)
+    {
+        const auto x = bits(a[c]);
+        const auto y = bits(b[c]);
+        ASSERT_EQ(x.size(), y.size());
+        const auto mismatch = std::mismatch(x.begin(), x.end(), y.begin());
+        EXPECT_TRUE(mismatch.first == x.end())
+            << a.size() << " channel(s), channel " << c << ": first difference at sample " << (mismatch.first - x.begin());
+    }
+    // Not silence: the filters and mixes ran on the signal.
+    EXPECT_GT(std::count_if(a[0].begin(), a[0].end(), [](float v) { return std::abs(v) > 0.01f; }), 1000);
+}
 } // namespace
 
 TEST(FilterStrip, TheWideLoopGivesTheTwoLaneLoopsBitsForEveryBlockLengthAndBypass)
@@ -101,20 +138,11 @@ TEST(FilterStrip, TheWideLoopGivesTheTwoLaneLoopsBitsForEveryBlockLengthAndBypas
     if (!filterstrip::haveAvx())
         GTEST_SKIP() << "no AVX: the two-lane loop is the only one";
     for (int channels = 1; channels <= 2; ++channels)
-    {
-        const auto wide = renderStrip(false, channels);
-        const auto narrow = renderStrip(true, channels);
-        for (int c = 0; c < channels; ++c)
-        {
-            const auto w = bits(wide[static_cast<size_t>(c)]);
-            const auto n = bits(narrow[static_cast<size_t>(c)]);
-            ASSERT_EQ(w.size(), n.size());
-            const auto mismatch = std::mismatch(w.begin(), w.end(), n.begin());
-            EXPECT_TRUE(mismatch.first == w.end())
-                << channels << " channel(s), channel " << c << ": first difference at sample "
-                << (mismatch.first - w.begin());
-        }
-        // Not silence: the filters and mixes ran on the signal.
-        EXPECT_GT(std::count_if(wide[0].begin(), wide[0].end(), [](float x) { return std::abs(x) > 0.01f; }), 1000);
-    }
+        expectSameBits(renderStrip(Build::chosenLoop, channels), renderStrip(Build::twoLaneLoop, channels));
+}
+
+TEST(FilterStrip, TheStripGivesTheBitsOfTheFilterAndMixNodesItFuses)
+{
+    for (int channels = 1; channels <= 2; ++channels)
+        expectSameBits(renderStrip(Build::chosenLoop, channels), renderStrip(Build::tree, channels));
 }

@@ -30,7 +30,7 @@ using namespace morvane3;
 
 namespace
 {
-constexpr uint64_t expectedHash = 0x51f566cf80f935c2ull;
+constexpr uint64_t expectedHash = 0xb7dc6e1fa52eee07ull;
 
 struct Lcg
 {
