@@ -81,7 +81,8 @@ void onFatalSignal(int signal)
     _exit(70);
 }
 
-// Interrupted (Ctrl-C, a session ending): no half-written output stays behind.
+// Interrupted (Ctrl-C, a session ending, the file-size limit): no half-written
+// output stays behind.
 void onStopSignal(int signal)
 {
     removePendingOutput();
@@ -93,7 +94,7 @@ void installCrashHandlers()
 {
     for (int s : {SIGSEGV, SIGBUS, SIGFPE, SIGILL})
         std::signal(s, onFatalSignal);
-    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ})
         std::signal(s, onStopSignal);
 }
 
@@ -188,7 +189,7 @@ EffectSettings collectSettings(const Options& options, bool quiet)
     {
         // The reader the editor's "Load" button uses: the same files load, with the same values.
         const auto bytes = readFileBytes(*options.presetPath);
-        const auto values = readPreset(bytes.data(), bytes.size());
+        const auto values = morvane3::readPreset(bytes.data(), bytes.size());
         if (! values)
             throw std::runtime_error("'" + *options.presetPath
                                      + "' is not a Morvane 3 preset (an XML file whose element is <MORVANESETTINGS>)");
