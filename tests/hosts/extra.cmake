@@ -25,6 +25,9 @@ if(TARGET Morvane3_LV2)
   set(morvane3_lv2_bundle "${CMAKE_BINARY_DIR}/plugin/Morvane3_artefacts/$<CONFIG>/LV2/Morvane 3.lv2")
   add_test(NAME hosts.jalv_lv2_run
     COMMAND ${CMAKE_CURRENT_LIST_DIR}/jalv-run.sh "${morvane3_lv2_bundle}" "${MORVANE3_LV2_URI}")
+  add_test(NAME hosts.lv2_description_valid
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/lv2-validate.sh "${morvane3_lv2_bundle}" "${MORVANE3_LV2_URI}")
+  set_tests_properties(hosts.lv2_description_valid PROPERTIES LABELS hosts SKIP_RETURN_CODE 77 TIMEOUT 60)
   # One JACK server at a time (the package test starts one too).
   set_tests_properties(hosts.jalv_lv2_run PROPERTIES LABELS hosts SKIP_RETURN_CODE 77 TIMEOUT 60
     RESOURCE_LOCK jack_server)
