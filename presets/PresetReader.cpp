@@ -507,11 +507,9 @@ std::optional<std::vector<PresetValue>> readPreset(const void* bytes, std::size_
         const float value = (float) numberOf(*text);
         if (! std::isfinite(value))
             continue;
+        const float clamped = value <= 0.0f ? 0.0f : (value >= 1.0f ? 1.0f : value);
         const bool isSwitch = endsWith(name, "Mute") || endsWith(name, "Bypass");
-        if (isSwitch)
-            values.push_back({name, value != 0.0f ? 1.0f : 0.0f});
-        else
-            values.push_back({name, value <= 0.0f ? 0.0f : (value >= 1.0f ? 1.0f : value)});
+        values.push_back({name, isSwitch && clamped != 0.0f ? 1.0f : clamped});
     }
     return values;
 }

@@ -30,8 +30,8 @@ struct PresetValue
 
 // The usable values of a preset in the order of presetAttributeNames(), or
 // nothing when the bytes are not a preset. Each value is the attribute's
-// number narrowed to float and clamped to 0 to 1 (a switch is on for any
-// value other than 0). An attribute that is missing, or whose number is not
+// number narrowed to float and clamped to 0 to 1; a switch is then on (1) for
+// any value other than 0. An attribute that is missing, or whose number is not
 // finite as a float, is left out, so the caller keeps its current value; text
 // that is not a number reads as 0. Other attributes ("sampleRate", names this
 // version does not know) are ignored.

@@ -32,3 +32,18 @@ if(TARGET Morvane3_LV2)
   set_tests_properties(hosts.jalv_lv2_run PROPERTIES LABELS hosts SKIP_RETURN_CODE 77 TIMEOUT 60
     RESOURCE_LOCK jack_server)
 endif()
+
+# The Standalone: no display, JACK, the input's mute state kept across runs.
+# A small JACK client plays into it and measures what comes back.
+if(TARGET Morvane3_Standalone)
+  pkg_check_modules(JACK IMPORTED_TARGET jack)
+  if(JACK_FOUND)
+    add_executable(jack-signal-probe ${CMAKE_CURRENT_LIST_DIR}/JackSignalProbe.cpp)
+    target_link_libraries(jack-signal-probe PRIVATE PkgConfig::JACK)
+    morvane3_warnings(jack-signal-probe)
+    add_test(NAME hosts.standalone_display_jack_settings
+      COMMAND ${CMAKE_CURRENT_LIST_DIR}/standalone.sh "$<TARGET_FILE:Morvane3_Standalone>" $<TARGET_FILE:jack-signal-probe>)
+    set_tests_properties(hosts.standalone_display_jack_settings PROPERTIES LABELS hosts SKIP_RETURN_CODE 77
+      TIMEOUT 120 RESOURCE_LOCK jack_server)
+  endif()
+endif()
