@@ -75,13 +75,15 @@ endif()
 # compressed without a time stamp so that the package is reproducible.
 set(morvane3_doc_dir ${CMAKE_BINARY_DIR}/package-doc)
 string(TIMESTAMP MORVANE3_RELEASE_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+string(TIMESTAMP MORVANE3_RELEASE_YEAR "%Y" UTC)
 configure_file(${PROJECT_SOURCE_DIR}/cmake/debian/changelog.in ${morvane3_doc_dir}/changelog @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/cmake/debian/copyright.in ${morvane3_doc_dir}/copyright @ONLY)
 add_custom_command(OUTPUT ${morvane3_doc_dir}/changelog.gz
   COMMAND gzip -9nf -k ${morvane3_doc_dir}/changelog
   DEPENDS ${morvane3_doc_dir}/changelog
   VERBATIM)
 add_custom_target(morvane3_changelog ALL DEPENDS ${morvane3_doc_dir}/changelog.gz)
-install(FILES ${PROJECT_SOURCE_DIR}/cmake/debian/copyright ${morvane3_doc_dir}/changelog.gz DESTINATION share/doc/morvane3)
+install(FILES ${morvane3_doc_dir}/copyright ${morvane3_doc_dir}/changelog.gz DESTINATION share/doc/morvane3)
 
 # The Standalone in the desktop's menus, with its icon in the hicolor theme.
 add_subdirectory(${PROJECT_SOURCE_DIR}/resources/icons ${CMAKE_BINARY_DIR}/resources/icons)

@@ -115,8 +115,8 @@ Options parseOptions(const std::vector<std::string>& arguments)
 std::string usageText()
 {
     return R"(Usage: morvane3-render [options] INPUT.wav OUTPUT.wav
-       morvane3-render --demo OUTPUT.wav [options]
-       morvane3-render --list | --info [options]
+  or:  morvane3-render --demo OUTPUT.wav [options]
+  or:  morvane3-render --list | --info [options]
 
 Runs audio through the Morvane 3 plug-in binary, loaded as a DAW loads it.
 
