@@ -20,9 +20,9 @@ if [ "$(id -u)" -ne 0 ]; then
   echo "SKIP: installing a package needs root"
   exit 77
 fi
-for tool in cpack dpkg dpkg-deb dpkg-shlibdeps file lintian desktop-file-validate ldd; do
+for tool in cpack dpkg dpkg-deb dpkg-shlibdeps file lintian desktop-file-validate ldd readelf; do
   if ! command -v $tool > /dev/null 2>&1; then
-    echo "missing tool: $tool (packages cmake, dpkg-dev, file, lintian, desktop-file-utils)"
+    echo "missing tool: $tool (packages cmake, dpkg-dev, file, lintian, desktop-file-utils, binutils)"
     exit 1
   fi
 done
@@ -140,9 +140,14 @@ package_of() {
 # Libraries the framework loads with dlopen at run time (no linker record).
 dlopened="libX11.so.6 libXext.so.6 libXrandr.so.2 libXinerama.so.1 libXcursor.so.1 libXrender.so.1
 libfreetype.so.6 libfontconfig.so.1 libasound.so.2 libjack.so.0"
+# Each binary's own NEEDED entries, resolved as ldd resolves them (what those
+# libraries need in turn is their packages' business).
 needed=$(
   echo "$binaries" | while IFS= read -r binary; do
-    ldd "$binary" | sed -n 's/.*=> \(\/[^ ]*\) .*/\1/p'
+    resolved=$(ldd "$binary")
+    for soname in $(readelf -d "$binary" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
+      echo "$resolved" | sed -n "s/^[[:space:]]*$soname => \(\/[^ ]*\) .*/\1/p"
+    done
   done
   for soname in $dlopened; do
     ldconfig -p | grep "^[[:space:]]*$soname " | sed 's/.* => //' | grep "/$(uname -m)-linux-gnu/" | head -n 1
