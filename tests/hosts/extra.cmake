@@ -28,6 +28,9 @@ if(TARGET Morvane3_LV2)
   add_test(NAME hosts.lv2_description_valid
     COMMAND ${CMAKE_CURRENT_LIST_DIR}/lv2-validate.sh "${morvane3_lv2_bundle}" "${MORVANE3_LV2_URI}")
   set_tests_properties(hosts.lv2_description_valid PROPERTIES LABELS hosts SKIP_RETURN_CODE 77 TIMEOUT 60)
+  add_test(NAME hosts.ardour_lv2_session
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/ardour-lv2-session.sh "${morvane3_lv2_bundle}" "${MORVANE3_LV2_URI}")
+  set_tests_properties(hosts.ardour_lv2_session PROPERTIES LABELS hosts SKIP_RETURN_CODE 77 TIMEOUT 300)
   # One JACK server at a time (the package test starts one too).
   set_tests_properties(hosts.jalv_lv2_run PROPERTIES LABELS hosts SKIP_RETURN_CODE 77 TIMEOUT 60
     RESOURCE_LOCK jack_server)
