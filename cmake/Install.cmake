@@ -86,8 +86,10 @@ add_custom_target(morvane3_changelog ALL DEPENDS ${morvane3_doc_dir}/changelog.g
 install(FILES ${morvane3_doc_dir}/copyright ${morvane3_doc_dir}/changelog.gz DESTINATION share/doc/morvane3)
 
 # The Standalone in the desktop's menus, with its icon in the hicolor theme.
-add_subdirectory(${PROJECT_SOURCE_DIR}/resources/icons ${CMAKE_BINARY_DIR}/resources/icons)
-if(TARGET Morvane3_Standalone)
+if(TARGET morvane3_picture_art)
+  add_subdirectory(${PROJECT_SOURCE_DIR}/resources/icons ${CMAKE_BINARY_DIR}/resources/icons)
+endif()
+if(TARGET Morvane3_Standalone AND TARGET morvane3_desktop_icons)
   install(FILES ${PROJECT_SOURCE_DIR}/cmake/debian/morvane3.desktop DESTINATION share/applications)
   foreach(size 48 128 256)
     install(FILES ${MORVANE3_ICON_DIR}/morvane3-${size}.png
