@@ -15,6 +15,13 @@ namespace
 constexpr const char* settingsTag = "MORVANESETTINGS";
 constexpr int deepestNesting = 64; // a preset has no children; this only bounds the recursion
 
+// The root element's tag and attributes, UTF-8 with references resolved.
+struct PresetDocument
+{
+    std::string tag;
+    std::vector<std::pair<std::string, std::string>> attributes; // in document order
+};
+
 bool isAsciiSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? (char) (c - 'A' + 'a') : c; }
@@ -462,6 +469,16 @@ double numberOf(const std::string& text)
     }
     return result.ec == std::errc() ? value : 0.0;
 }
+// Nothing when the bytes are not a well-formed document in a known encoding.
+std::optional<PresetDocument> parsePresetDocument(const void* bytes, std::size_t size)
+{
+    if (bytes == nullptr && size > 0)
+        return std::nullopt;
+    const auto utf8 = documentAsUtf8(static_cast<const unsigned char*>(bytes), size);
+    if (! utf8)
+        return std::nullopt;
+    return Parser(*utf8).document();
+}
 } // namespace
 
 const std::array<const char*, numPresetAttributes>& presetAttributeNames() noexcept
@@ -474,16 +491,6 @@ const std::array<const char*, numPresetAttributes>& presetAttributeNames() noexc
         "c2LPFBypass",
     }};
     return names;
-}
-
-std::optional<PresetDocument> parsePresetDocument(const void* bytes, std::size_t size)
-{
-    if (bytes == nullptr && size > 0)
-        return std::nullopt;
-    const auto utf8 = documentAsUtf8(static_cast<const unsigned char*>(bytes), size);
-    if (! utf8)
-        return std::nullopt;
-    return Parser(*utf8).document();
 }
 
 std::optional<std::vector<PresetValue>> readPreset(const void* bytes, std::size_t size)

@@ -37,13 +37,4 @@ struct PresetValue
 // version does not know) are ignored.
 std::optional<std::vector<PresetValue>> readPreset(const void* bytes, std::size_t size);
 std::optional<std::vector<PresetValue>> readPresetFile(const std::string& path);
-
-// The root element's tag and attributes as UTF-8 with entities resolved, or
-// nothing when the bytes are not a well-formed document in a known encoding.
-struct PresetDocument
-{
-    std::string tag;
-    std::vector<std::pair<std::string, std::string>> attributes; // in document order
-};
-std::optional<PresetDocument> parsePresetDocument(const void* bytes, std::size_t size);
 } // namespace morvane3
