@@ -4,29 +4,16 @@
 #include "processor/Morvane3AudioProcessor.h"
 #include "processor/ParameterScaler.h"
 #include "processor/SettingsDocument.h"
+#include "presets/PresetReader.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cmath>
-#include <limits>
-#include <string>
-#include <string_view>
+#include <cstring>
 
 namespace morvane3
 {
 namespace
 {
 constexpr const char* settingsTag = "MORVANESETTINGS";
-
-// Case-insensitive, like the host state restore: a preset edited by hand
-// with "OutputLevel" still applies.
-const juce::String* findAttribute(const juce::XmlElement& element, const juce::String& name)
-{
-    for (int i = 0; i < element.getNumAttributes(); ++i)
-        if (element.getAttributeName(i).equalsIgnoreCase(name))
-            return &element.getAttributeValue(i);
-    return nullptr;
-}
 
 // Settings of one channel in the units the user sees.
 struct ChannelSettings
@@ -67,72 +54,13 @@ const FactoryPreset factoryPresets[] = {
 
 constexpr int numFactory = (int) (sizeof(factoryPresets) / sizeof(factoryPresets[0]));
 
-// True when text that starts with an XML declaration names ISO-8859-1 (or one
-// of its aliases) as its encoding.
-bool declaresLatin1(const char* text, size_t size)
+// The row of a preset attribute, spelt as the preset reader spells it.
+int parameterIndexOf(const char* presetName)
 {
-    const std::string_view head(text, std::min<size_t>(size, 256));
-    const auto start = head.find_first_not_of(" \t\r\n");
-    if (start == std::string_view::npos || head.compare(start, 5, "<?xml") != 0)
-        return false;
-    const auto declaration = head.substr(start, head.find("?>", start) - start);
-    const auto key = declaration.find("encoding");
-    if (key == std::string_view::npos)
-        return false;
-    const auto open = declaration.find_first_of("\"'", key);
-    if (open == std::string_view::npos)
-        return false;
-    const auto close = declaration.find(declaration[open], open + 1);
-    if (close == std::string_view::npos)
-        return false;
-    std::string name;
-    for (const char c : declaration.substr(open + 1, close - open - 1))
-        if (c != '-' && c != '_')
-            name += (char) std::tolower((unsigned char) c);
-    return name == "iso88591" || name == "latin1" || name == "l1";
-}
-
-// A preset's bytes as UTF-8 text, read the way the framework reads an XML
-// file: UTF-16 behind a byte-order mark, UTF-8 with or without one. The
-// framework ignores a declared ISO-8859-1 and would misread its accented
-// bytes as UTF-8 sequences; such text is decoded byte for byte instead.
-// Anything else goes on unchanged, so that the settings parser refuses text
-// that is not valid UTF-8.
-std::string presetTextAsUtf8(const juce::MemoryBlock& bytes)
-{
-    const auto* data = static_cast<const char*>(bytes.getData());
-    size_t size = bytes.getSize();
-    if (size >= 2 && size <= (size_t) std::numeric_limits<int>::max()
-        && (juce::CharPointer_UTF16::isByteOrderMarkBigEndian(data)
-            || juce::CharPointer_UTF16::isByteOrderMarkLittleEndian(data)))
-    {
-        const auto text = juce::String::createStringFromData(data, (int) size);
-        return std::string(text.toRawUTF8(), text.getNumBytesAsUTF8());
-    }
-    if (size >= 3 && juce::CharPointer_UTF8::isByteOrderMark(data))
-    {
-        data += 3;
-        size -= 3;
-    }
-    const bool validUtf8 = size <= (size_t) std::numeric_limits<int>::max()
-                           && juce::CharPointer_UTF8::isValidString(data, (int) size);
-    if (validUtf8 || !declaresLatin1(data, size))
-        return std::string(data, size);
-
-    std::string utf8;
-    utf8.reserve(size * 2);
-    for (size_t i = 0; i < size; ++i)
-    {
-        const auto byte = (unsigned char) data[i];
-        if (byte < 0x80)
-            utf8 += (char) byte;
-        else
-        {
-            utf8 += (char) (0xc0 | (byte >> 6));
-            utf8 += (char) (0x80 | (byte & 0x3f));
-        }
-    }
-    return utf8;
+    for (int index = 0; index < numParameters; ++index)
+        if (std::strcmp(parameterInfo(index).name, presetName) == 0)
+            return index;
+    return -1;
 }
 } // namespace
 
@@ -214,23 +142,16 @@ bool loadPreset(Morvane3AudioProcessorEditor& editor, const juce::File& file)
     juce::MemoryBlock bytes;
     if (!file.loadFileAsData(bytes))
         return false;
-    // Text the parser could only partly read (a truncated file yields its
-    // first attributes) rejects the whole file.
-    const auto utf8 = presetTextAsUtf8(bytes);
-    const auto element = morvane3::parseSettingsText(utf8.data(), utf8.size(), true);
-    if (element == nullptr || !element->hasTagName(settingsTag))
+    // The reader morvane3-render uses too: both accept the same files and
+    // take the same values from them.
+    const auto values = readPreset(bytes.getData(), bytes.getSize());
+    if (!values)
         return false;
 
     for (const int index : presetApplyOrder())
-    {
-        const auto* text = findAttribute(*element, parameterInfo(index).name);
-        if (text == nullptr)
-            continue;
-        const float value = (float) text->getDoubleValue();
-        if (!std::isfinite(value))
-            continue;
-        editor.applyPresetValue(index, clampParameterValue(index, value));
-    }
+        for (const auto& preset : *values)
+            if (parameterIndexOf(preset.name) == index)
+                editor.applyPresetValue(index, preset.value);
     return true;
 }
 

@@ -41,11 +41,10 @@ bool writePresetFile(const juce::XmlElement& element, const juce::File& target);
 // extension. False when the file could not be written.
 bool savePreset(const Morvane3AudioProcessor& processor, const juce::File& chosen);
 
-// Applies a preset file through the editor's controls. The file may be UTF-8
-// (with or without a byte-order mark), UTF-16 with a byte-order mark, or
-// declare ISO-8859-1. A file that is not XML or whose root is not
-// "MORVANESETTINGS" changes nothing and gives false. A missing or non-finite
-// attribute leaves its control as it is.
+// Applies a preset file through the editor's controls, with the values
+// presets/PresetReader.h reads from it (the encodings it takes, clamping,
+// missing and non-finite attributes leaving their controls as they are). A
+// file the reader refuses changes nothing and gives false.
 bool loadPreset(Morvane3AudioProcessorEditor& editor, const juce::File& file);
 
 // The order in which a preset's attributes reach the controls.

@@ -25,7 +25,28 @@ if(TARGET Morvane3_LV2)
   set(morvane3_lv2_bundle "${CMAKE_BINARY_DIR}/plugin/Morvane3_artefacts/$<CONFIG>/LV2/Morvane 3.lv2")
   add_test(NAME hosts.jalv_lv2_run
     COMMAND ${CMAKE_CURRENT_LIST_DIR}/jalv-run.sh "${morvane3_lv2_bundle}" "${MORVANE3_LV2_URI}")
+  add_test(NAME hosts.lv2_description_valid
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/lv2-validate.sh "${morvane3_lv2_bundle}" "${MORVANE3_LV2_URI}")
+  set_tests_properties(hosts.lv2_description_valid PROPERTIES LABELS hosts SKIP_RETURN_CODE 77 TIMEOUT 60)
+  add_test(NAME hosts.ardour_lv2_session
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/ardour-lv2-session.sh "${morvane3_lv2_bundle}" "${MORVANE3_LV2_URI}")
+  set_tests_properties(hosts.ardour_lv2_session PROPERTIES LABELS hosts SKIP_RETURN_CODE 77 TIMEOUT 300)
   # One JACK server at a time (the package test starts one too).
   set_tests_properties(hosts.jalv_lv2_run PROPERTIES LABELS hosts SKIP_RETURN_CODE 77 TIMEOUT 60
     RESOURCE_LOCK jack_server)
+endif()
+
+# The Standalone: no display, JACK, the input's mute state kept across runs.
+# A small JACK client plays into it and measures what comes back.
+if(TARGET Morvane3_Standalone)
+  pkg_check_modules(JACK IMPORTED_TARGET jack)
+  if(JACK_FOUND)
+    add_executable(jack-signal-probe ${CMAKE_CURRENT_LIST_DIR}/JackSignalProbe.cpp)
+    target_link_libraries(jack-signal-probe PRIVATE PkgConfig::JACK)
+    morvane3_warnings(jack-signal-probe)
+    add_test(NAME hosts.standalone_display_jack_settings
+      COMMAND ${CMAKE_CURRENT_LIST_DIR}/standalone.sh "$<TARGET_FILE:Morvane3_Standalone>" $<TARGET_FILE:jack-signal-probe>)
+    set_tests_properties(hosts.standalone_display_jack_settings PROPERTIES LABELS hosts SKIP_RETURN_CODE 77
+      TIMEOUT 120 RESOURCE_LOCK jack_server)
+  endif()
 endif()

@@ -133,7 +133,7 @@ TEST_F(HostWithStandIn, ReportsBadInputsAndSettingsBeforeWritingAnything)
     const auto surroundBytes = buildWav(surround);
     writeText(scratch.file("surround.wav"), std::string(surroundBytes.begin(), surroundBytes.end()));
     writeText(scratch.file("other.mv3"), "<?xml version=\"1.0\"?>\n<OTHERSETTINGS a=\"1\"/>\n");
-    writeText(scratch.file("words.mv3"), "<MORVANESETTINGS gain=\"loud\"/>");
+    writeText(scratch.file("cut.mv3"), "<MORVANESETTINGS c1HPF=\"0.");
     writeText(scratch.file("empty.state"), "");
 
     const struct
@@ -150,7 +150,7 @@ TEST_F(HostWithStandIn, ReportsBadInputsAndSettingsBeforeWritingAnything)
         {{"--set", "gain=loud", scratch.file("in.wav"), scratch.file("out.wav")}, 2, "not a number"},
         {{"--c1", "Motown 57 On Axis", scratch.file("in.wav"), scratch.file("out.wav")}, 2, "not an impulse-response name"},
         {{"--preset", scratch.file("other.mv3"), scratch.file("in.wav"), scratch.file("out.wav")}, 1, "not a Morvane 3 preset"},
-        {{"--preset", scratch.file("words.mv3"), scratch.file("in.wav"), scratch.file("out.wav")}, 2, "not a number"},
+        {{"--preset", scratch.file("cut.mv3"), scratch.file("in.wav"), scratch.file("out.wav")}, 1, "not a Morvane 3 preset"},
         {{"--preset", scratch.file("missing.mv3"), scratch.file("in.wav"), scratch.file("out.wav")}, 1, "cannot open"},
         {{"--state", scratch.file("empty.state"), scratch.file("in.wav"), scratch.file("out.wav")}, 1, "is empty"},
         {{"--block", "0", scratch.file("in.wav"), scratch.file("out.wav")}, 2, "--block"},

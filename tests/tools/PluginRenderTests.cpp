@@ -437,7 +437,7 @@ TEST_F(PlugInRender, PlotDrawsBothChannelsIntoANewFolder)
 
 TEST_F(PlugInRender, DemoRendersTenSecondsOfStereoAndTheTail)
 {
-    const std::string wav = scratch.file("out/demo.wav");
+    const std::string wav = scratch.file("demo.wav");
     const auto r = runTool({"--quiet", "--demo", wav});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const auto out = readFloatWavFile(wav);

@@ -4,6 +4,7 @@
 #include "tools/render/Wav.h"
 
 #include <cmath>
+#include <filesystem>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -166,8 +167,9 @@ TEST(WavWriter, WritesFloatFilesThatAnIndependentReaderReadsBitForBit)
     Audio audio;
     audio.sampleRate = 48000;
     audio.channels = {{0.5f, -1.25f, 1.0e-30f, 3.0f}, {0.0f, 0.125f, -0.0f, -2.0f}};
+    std::filesystem::create_directories(scratch.file("sub dir"));
     const std::string path = scratch.file("sub dir/out.wav");
-    writeWav(path, audio); // creates the missing folder
+    writeWav(path, audio);
     const auto back = toolstest::readFloatWavFile(path);
     EXPECT_EQ(back.formatTag, 3);
     EXPECT_EQ(back.bits, 32);

@@ -35,3 +35,17 @@ if(TARGET morvane3_render_core AND TARGET morvane3-render)
     DISCOVERY_TIMEOUT 120
     PROPERTIES LABELS tools TIMEOUT 300)
 endif()
+
+# The editor and the tool read the same preset files alike. This program links
+# the editor (the tool itself is run as a user runs it) and opens windows, so
+# it needs a display (scripts/test.sh provides one).
+if(TARGET morvane3_editor AND TARGET morvane3-render AND TARGET Morvane3_VST)
+  add_executable(preset_agreement_tests ${CMAKE_CURRENT_LIST_DIR}/presets/PresetAgreementTests.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ToolTestSupport.cpp)
+  target_include_directories(preset_agreement_tests PRIVATE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_LIST_DIR})
+  target_link_libraries(preset_agreement_tests PRIVATE morvane3_editor Morvane3_headers GTest::gtest GTest::gtest_main)
+  target_compile_definitions(preset_agreement_tests PRIVATE MORVANE3_RENDER_TOOL="$<TARGET_FILE:morvane3-render>")
+  morvane3_warnings(preset_agreement_tests)
+  add_dependencies(preset_agreement_tests morvane3-render)
+  gtest_discover_tests(preset_agreement_tests DISCOVERY_TIMEOUT 120 PROPERTIES LABELS tools TIMEOUT 300)
+endif()

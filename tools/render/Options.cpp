@@ -62,6 +62,7 @@ Options parseOptions(const std::vector<std::string>& arguments)
         };
 
         if (arg == "--help" || arg == "-h") { noValue(); options.help = true; }
+        else if (arg == "--version") { noValue(); options.version = true; }
         else if (arg == "--list") { noValue(); options.list = true; }
         else if (arg == "--info") { noValue(); options.info = true; }
         else if (arg == "--quiet" || arg == "-q") { noValue(); options.quiet = true; }
@@ -105,7 +106,7 @@ Options parseOptions(const std::vector<std::string>& arguments)
     else if (positional.size() > 2)
         throw UsageError("too many files: give one input and one output");
 
-    if (! options.help && ! options.list && ! options.info && ! options.hasRender() && ! options.plotPath
+    if (! options.help && ! options.version && ! options.list && ! options.info && ! options.hasRender() && ! options.plotPath
         && ! options.saveStatePath)
         throw UsageError("nothing to do: give INPUT.wav OUTPUT.wav, --demo OUTPUT.wav, --plot, --info, --list or --save-state");
     return options;
@@ -114,8 +115,8 @@ Options parseOptions(const std::vector<std::string>& arguments)
 std::string usageText()
 {
     return R"(Usage: morvane3-render [options] INPUT.wav OUTPUT.wav
-       morvane3-render --demo OUTPUT.wav [options]
-       morvane3-render --list | --info [options]
+  or:  morvane3-render --demo OUTPUT.wav [options]
+  or:  morvane3-render --list | --info [options]
 
 Runs audio through the Morvane 3 plug-in binary, loaded as a DAW loads it.
 
@@ -141,8 +142,12 @@ Other
   --list                print the 960 impulse-response names
   --info                print what a host sees (identity, parameters)
   --plugin PATH         use another plug-in binary
-  --quiet               no progress bar or summary
+  --quiet               print nothing unless something goes wrong
   --help                this text
+  --version             the version of this program
+
+The output file is written only when it is complete and never replaces the
+input file; its folder must exist.
 )";
 }
 

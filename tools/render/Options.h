@@ -31,7 +31,7 @@ struct Options
     int blockSize = 512;
     double tailSeconds = 0.5;
     std::optional<std::uint64_t> randomBlockSeed;
-    bool quiet = false, list = false, info = false, help = false;
+    bool quiet = false, list = false, info = false, help = false, version = false;
 
     bool hasRender() const { return ! output.empty(); }
 };

@@ -1,5 +1,7 @@
 #include "tools/render/Wav.h"
 
+#include "tools/render/OutputFile.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -231,12 +233,7 @@ void writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& by
         if (ec)
             throw std::runtime_error("cannot create the folder '" + parent.string() + "': " + ec.message());
     }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (! out)
-        throw std::runtime_error("cannot write '" + path + "': " + std::strerror(errno));
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (! out)
-        throw std::runtime_error("writing '" + path + "' failed");
+    writeFileAtomically(path, bytes);
 }
 
 Audio readWav(const std::string& path)
@@ -252,6 +249,6 @@ Audio readWav(const std::string& path)
     }
 }
 
-void writeWav(const std::string& path, const Audio& audio) { writeFileBytes(path, encodeFloatWav(audio)); }
+void writeWav(const std::string& path, const Audio& audio) { writeFileAtomically(path, encodeFloatWav(audio)); }
 
 } // namespace morvane3::render

@@ -32,9 +32,11 @@ Audio readWav(const std::string& path);
 
 // 32-bit IEEE float WAV with a "fact" chunk, as non-PCM formats ask for.
 std::vector<std::uint8_t> encodeFloatWav(const Audio& audio);
+// Replaces `path` only once the whole file is written; its folder must exist.
 void writeWav(const std::string& path, const Audio& audio);
 
-// Whole-file helpers shared by the host (state chunks, presets).
+// Whole-file helpers shared by the host (state chunks, presets). Writing
+// creates missing folders and replaces the file only once it is complete.
 std::vector<std::uint8_t> readFileBytes(const std::string& path);
 void writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 

@@ -4,11 +4,14 @@
 #include "tools/render/Demo.h"
 #include "tools/render/Fft.h"
 #include "tools/render/Options.h"
+#include "tools/render/OutputFile.h"
 #include "tools/render/Plot.h"
 #include "tools/render/Session.h"
 #include "tools/render/Settings.h"
 #include "tools/render/VstHost.h"
 #include "tools/render/Wav.h"
+
+#include "presets/PresetReader.h"
 
 #include <algorithm>
 #include <chrono>
@@ -17,8 +20,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
+#ifndef MORVANE3_VERSION
+#define MORVANE3_VERSION "unknown"
+#endif
 #ifndef MORVANE3_RENDER_DEFAULT_PLUGIN
 #define MORVANE3_RENDER_DEFAULT_PLUGIN "Morvane 3.so"
 #endif
@@ -57,6 +64,7 @@ const char* volatile currentStage = "starting";
 
 void onFatalSignal(int signal)
 {
+    removePendingOutput();
     const char* prefix = "morvane3-render: error: crashed (signal ";
     char number[8];
     int n = 0;
@@ -73,10 +81,47 @@ void onFatalSignal(int signal)
     _exit(70);
 }
 
+// Interrupted (Ctrl-C, a session ending, the file-size limit): no half-written
+// output stays behind.
+void onStopSignal(int signal)
+{
+    removePendingOutput();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
 void installCrashHandlers()
 {
     for (int s : {SIGSEGV, SIGBUS, SIGFPE, SIGILL})
         std::signal(s, onFatalSignal);
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ})
+        std::signal(s, onStopSignal);
+}
+
+// What the tool itself prints on standard output. The plug-in may write to the
+// process's standard output too (a start-up line); that is not ours to pass
+// on, so file descriptor 1 goes to /dev/null and the tool writes through a
+// copy of the original descriptor.
+FILE* toolOutput = stdout;
+
+void keepPluginOutputAway()
+{
+    std::fflush(toolOutput);
+    const int copy = dup(1);
+    const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    FILE* own = copy >= 0 ? fdopen(copy, "w") : nullptr;
+    if (own == nullptr || null < 0 || dup2(null, 1) < 0)
+    {
+        if (own != nullptr)
+            std::fclose(own);
+        else if (copy >= 0)
+            close(copy);
+        if (null >= 0)
+            close(null);
+        return;
+    }
+    close(null);
+    toolOutput = own;
 }
 
 class ProgressBar
@@ -142,15 +187,14 @@ EffectSettings collectSettings(const Options& options, bool quiet)
     }
     if (options.presetPath)
     {
+        // The reader the editor's "Load" button uses: the same files load, with the same values.
         const auto bytes = readFileBytes(*options.presetPath);
-        const auto element = parseFirstElement(std::string(bytes.begin(), bytes.end()));
-        if (! element)
-            throw std::runtime_error("'" + *options.presetPath + "' is not an XML preset file");
-        if (! equalsIgnoringCase(element->tag, "MORVANESETTINGS"))
-            throw std::runtime_error("'" + *options.presetPath + "' is not a Morvane 3 preset (its element is <" + element->tag + ">)");
-        for (const auto& a : element->attributes)
-            settings.overrides.push_back({a.name, static_cast<float>(parseNumber(a.value, "the preset value of " + a.name)),
-                                          *options.presetPath});
+        const auto values = morvane3::readPreset(bytes.data(), bytes.size());
+        if (! values)
+            throw std::runtime_error("'" + *options.presetPath
+                                     + "' is not a Morvane 3 preset (an XML file whose element is <MORVANESETTINGS>)");
+        for (const auto& v : *values)
+            settings.overrides.push_back({v.name, v.value, *options.presetPath});
     }
     for (const auto& s : options.settings)
     {
@@ -198,23 +242,23 @@ void printInfo(PluginInstance& instance, const std::string& path)
         const char c = static_cast<char>((e.uniqueID >> shift) & 0xFF);
         id += (c >= 32 && c < 127) ? c : '?';
     }
-    std::printf("Plug-in:    %s\n", path.c_str());
-    std::printf("Name:       %s\n", instance.effectName().c_str());
-    std::printf("Product:    %s\n", instance.productString().c_str());
-    std::printf("Vendor:     %s\n", instance.vendorString().c_str());
-    std::printf("Version:    %d.%d.%d (0x%X; vendor version 0x%X)\n", (v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF, v,
+    std::fprintf(toolOutput, "Plug-in:    %s\n", path.c_str());
+    std::fprintf(toolOutput, "Name:       %s\n", instance.effectName().c_str());
+    std::fprintf(toolOutput, "Product:    %s\n", instance.productString().c_str());
+    std::fprintf(toolOutput, "Vendor:     %s\n", instance.vendorString().c_str());
+    std::fprintf(toolOutput, "Version:    %d.%d.%d (0x%X; vendor version 0x%X)\n", (v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF, v,
                 instance.vendorVersion());
-    std::printf("Unique ID:  '%s' (0x%08X)\n", id.c_str(), static_cast<unsigned>(e.uniqueID));
+    std::fprintf(toolOutput, "Unique ID:  '%s' (0x%08X)\n", id.c_str(), static_cast<unsigned>(e.uniqueID));
     const int category = instance.category();
-    std::printf("Category:   %d%s\n", category, category == 1 ? " (effect)" : "");
-    std::printf("Channels:   %d in, %d out\n", e.numInputs, e.numOutputs);
-    std::printf("Programs:   %d\n", e.numPrograms);
-    std::printf("Latency:    %d samples\n", e.initialDelay);
-    std::printf("Flags:      0x%lX%s\n", static_cast<unsigned long>(e.flags), flagNames(e.flags).c_str());
-    std::printf("Parameters: %d\n", e.numParams);
-    std::printf("  %5s  %-16s %-14s %-12s %s\n", "index", "name", "value", "display", "label");
+    std::fprintf(toolOutput, "Category:   %d%s\n", category, category == 1 ? " (effect)" : "");
+    std::fprintf(toolOutput, "Channels:   %d in, %d out\n", e.numInputs, e.numOutputs);
+    std::fprintf(toolOutput, "Programs:   %d\n", e.numPrograms);
+    std::fprintf(toolOutput, "Latency:    %d samples\n", e.initialDelay);
+    std::fprintf(toolOutput, "Flags:      0x%lX%s\n", static_cast<unsigned long>(e.flags), flagNames(e.flags).c_str());
+    std::fprintf(toolOutput, "Parameters: %d\n", e.numParams);
+    std::fprintf(toolOutput, "  %5s  %-16s %-14s %-12s %s\n", "index", "name", "value", "display", "label");
     for (int i = 0; i < e.numParams; ++i)
-        std::printf("  %5d  %-16s %-14.9g %-12s %s\n", i, instance.parameterName(i).c_str(),
+        std::fprintf(toolOutput, "  %5d  %-16s %-14.9g %-12s %s\n", i, instance.parameterName(i).c_str(),
                     static_cast<double>(instance.parameter(i)), instance.parameterDisplay(i).c_str(),
                     instance.parameterLabel(i).c_str());
 }
@@ -270,17 +314,25 @@ int run(const Options& options)
 {
     if (options.help)
     {
-        std::fputs(usageText().c_str(), stdout);
+        std::fputs(usageText().c_str(), toolOutput);
+        return 0;
+    }
+    if (options.version)
+    {
+        std::fprintf(toolOutput, "morvane3-render %s\n", MORVANE3_VERSION);
         return 0;
     }
     if (options.list)
     {
         for (const auto& name : allIrNames())
-            std::printf("%s\n", name.c_str());
+            std::fprintf(toolOutput, "%s\n", name.c_str());
         return 0;
     }
 
     const bool quiet = options.quiet;
+    // A wrong output name costs nothing: checked before any work.
+    if (options.hasRender())
+        checkOutputPath(options.demo ? std::string() : options.input, options.output);
     currentStage = "reading the input";
     Audio input;
     if (options.demo)
@@ -304,7 +356,7 @@ int run(const Options& options)
         PluginInstance probe(library);
         applySettings(probe, settings);
         printInfo(probe, pluginPath);
-        std::fflush(stdout);
+        std::fflush(toolOutput);
     }
 
     if (options.hasRender())
@@ -395,10 +447,14 @@ int run(const Options& options)
 int main(int argc, char** argv)
 {
     installCrashHandlers();
+    keepPluginOutputAway();
     std::vector<std::string> arguments(argv + 1, argv + argc);
     try
     {
-        return run(parseOptions(arguments));
+        const int status = run(parseOptions(arguments));
+        if (std::fflush(toolOutput) != 0)
+            return 1;
+        return status;
     }
     catch (const UsageError& e)
     {
