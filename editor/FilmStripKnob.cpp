@@ -57,6 +57,19 @@ void FilmStripKnob::paint(juce::Graphics& g)
         return;
 
     const int index = getFrameIndex();
+    const float pixelScale = g.getInternalContext().getPhysicalPixelScaleFactor();
+    if (scaledFrameSource != nullptr && std::abs(pixelScale - 1.0f) > 0.001f)
+    {
+        const auto frame = scaledFrameSource(index, pixelScale);
+        if (frame.isValid())
+        {
+            // A frame drawn for these very pixels: high quality only matters
+            // for the rounding of the bounds to whole pixels.
+            g.setImageResamplingQuality(juce::Graphics::highResamplingQuality);
+            g.drawImage(frame, 0, 0, getWidth(), getHeight(), 0, 0, frame.getWidth(), frame.getHeight(), false);
+            return;
+        }
+    }
     const int sourceX = stripIsHorizontal ? index * frameWidth : 0;
     const int sourceY = stripIsHorizontal ? 0 : index * frameHeight;
     g.drawImage(filmStrip, 0, 0, getWidth(), getHeight(), sourceX, sourceY, frameWidth, frameHeight, false);
