@@ -10,8 +10,14 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,11 +30,25 @@ namespace
 using Entry = AEffect* (*) (audioMasterCallback);
 
 int hostVersion = 2400;
+std::atomic<int> automationMessages {0}; // audioMasterAutomate calls received
+
+// The plug-in keeps per-user files below HOME (the editor's size): a fresh
+// HOME, set before the library is loaded, keeps the user's own away.
+const std::filesystem::path testHome = [] {
+    char pattern[] = "/tmp/morvane3-hosts-tests-XXXXXX";
+    const char* made = ::mkdtemp(pattern);
+    if (made == nullptr)
+        return std::filesystem::path();
+    ::setenv("HOME", made, 1);
+    std::atexit([] { std::filesystem::remove_all(testHome); });
+    return std::filesystem::path(made);
+}();
 
 t_fstPtrInt hostCallback(AEffect*, int opcode, int, t_fstPtrInt, void*, float)
 {
     switch (opcode)
     {
+    case audioMasterAutomate: ++automationMessages; return 0;
     case audioMasterVersion: return hostVersion;
     case audioMasterGetSampleRate: return 44100;
     case audioMasterGetBlockSize: return 512;
@@ -541,11 +561,128 @@ TEST_F(Vst2Host, AtAnUnusualHostRateTheCabinetKeepsItsPitch)
 
 // The binary opens the plug-in's own window, not a generic parameter editor:
 // the processor builds without the editor, so the plug-in's assembly must add it.
-TEST_F(Vst2Host, TheEditorIsThePluginsOwnFixedWindow)
+TEST_F(Vst2Host, TheEditorIsThePluginsOwnWindowAt810By600)
 {
     ERect* rect = nullptr;
     ASSERT_NE(Plugin::dispatch(effect, effEditGetRect, 0, 0, &rect), 0);
     ASSERT_NE(rect, nullptr);
     EXPECT_EQ(rect->right - rect->left, 810);
     EXPECT_EQ(rect->bottom - rect->top, 600);
+}
+
+namespace
+{
+t_fstPtrInt setHostScale(AEffect* effect, float scale)
+{
+    // The framework's vendor call for a host's scale: 'PreS', 'AeCs', the scale.
+    return Plugin::dispatch(effect, effVendorSpecific, 0x50726553, 0x41654373, nullptr, scale);
+}
+
+std::pair<int, int> editorSize(AEffect* effect)
+{
+    ERect* rect = nullptr;
+    if (Plugin::dispatch(effect, effEditGetRect, 0, 0, &rect) == 0 || rect == nullptr)
+        return {0, 0};
+    return {rect->right - rect->left, rect->bottom - rect->top};
+}
+
+void writeWindowSettings(const std::string& text)
+{
+    std::filesystem::create_directories(testHome / ".config" / "Morvane3");
+    std::ofstream(testHome / ".config" / "Morvane3" / "window.xml") << text;
+}
+} // namespace
+
+TEST_F(Vst2Host, TheEditorOpensAtTheHostsScaleOrTheRememberedSize)
+{
+    ASSERT_FALSE(testHome.empty());
+    EXPECT_EQ(setHostScale(effect, 1.5f), 1);
+    EXPECT_EQ(editorSize(effect), std::make_pair(1215, 900));
+    setHostScale(effect, 2.0f);
+    EXPECT_EQ(editorSize(effect), std::make_pair(1620, 1200));
+
+    // Without a host scale: the size the user left, and 100 % from a damaged file.
+    for (const auto& [settings, size] : {std::pair {std::string("<MORVANE3WINDOW scale=\"1.5\"/>"), std::make_pair(1215, 900)},
+                                         {std::string("<MORVANE3WINDOW scale=\"1."), std::make_pair(810, 600)},
+                                         {std::string("\x7f\x45garbage"), std::make_pair(810, 600)}})
+    {
+        writeWindowSettings(settings);
+        Plugin::close(effect);
+        effect = plugin().open();
+        ASSERT_NE(effect, nullptr);
+        EXPECT_EQ(editorSize(effect), size) << settings;
+    }
+    std::filesystem::remove(testHome / ".config" / "Morvane3" / "window.xml");
+}
+
+namespace
+{
+// An impulse and the cabinet's ringing after it, block by block; `during`
+// runs right after the impulse's block, and the host sleeps between blocks
+// so that the plug-in's message thread runs what the host asked for.
+std::vector<float> ringing(AEffect* effect, const std::function<void()>& during)
+{
+    Plugin::dispatch(effect, effSetSampleRate, 0, 0, nullptr, 44100.0f);
+    Plugin::dispatch(effect, effSetBlockSize, 0, 512);
+    Plugin::dispatch(effect, effMainsChanged, 0, 1);
+    std::vector<std::vector<float>> in(2, std::vector<float>(512, 0.0f)), out(2, std::vector<float>(512, 0.0f));
+    std::vector<float> recorded;
+    for (int block = 0; block < 40; ++block)
+    {
+        in[0][0] = block == 4 ? 1.0f : 0.0f;
+        process(effect, in, out, 512);
+        if (block >= 4)
+            recorded.insert(recorded.end(), out[0].begin(), out[0].end());
+        if (block == 4)
+            during();
+        if (block > 4)
+        {
+            usleep(15000);
+            Plugin::dispatch(effect, effEditIdle); // as hosts do while a window may be open
+        }
+    }
+    Plugin::dispatch(effect, effMainsChanged, 0, 0);
+    return recorded;
+}
+
+// Largest difference against the reference's peak. Two instances agree only
+// to rounding (FFTW may choose other code paths for other memory alignments),
+// about 1e-5 here; a reload of the response cuts the ringing by far more.
+double relativeDifference(const std::vector<float>& a, const std::vector<float>& reference)
+{
+    double difference = 0.0, peak = 0.0;
+    for (size_t i = 0; i < std::min(a.size(), reference.size()); ++i)
+    {
+        difference = std::max(difference, std::fabs((double) a[i] - (double) reference[i]));
+        peak = std::max(peak, std::fabs((double) reference[i]));
+    }
+    return peak > 0.0 ? difference / peak : 1.0;
+}
+} // namespace
+
+// Opening the editor shows what plays: no parameter goes back to the host and
+// no response is loaded again (a new convolution would cut the ringing).
+TEST_F(Vst2Host, OpeningTheEditorSendsNoAutomationAndReloadsNothing)
+{
+    const auto undisturbed = ringing(effect, [] {});
+    Plugin::close(effect);
+
+    effect = plugin().open();
+    ASSERT_NE(effect, nullptr);
+    automationMessages = 0;
+    const auto withEditor = ringing(effect, [&] { EXPECT_NE(editorSize(effect).first, 0); });
+    EXPECT_EQ(automationMessages.load(), 0);
+    ASSERT_EQ(withEditor.size(), undisturbed.size());
+    EXPECT_LT(relativeDifference(withEditor, undisturbed), 1.0e-4); // the ringing is untouched
+    Plugin::close(effect);
+
+    // The comparison sees a reload.
+    effect = plugin().open();
+    ASSERT_NE(effect, nullptr);
+    const auto reloaded = ringing(effect, [&] {
+        effect->setParameter(effect, 12, 0.2f); // C2 to another cabinet and back
+        usleep(200000);
+        effect->setParameter(effect, 12, 0.01f);
+    });
+    EXPECT_GT(relativeDifference(reloaded, undisturbed), 1.0e-3);
 }
