@@ -97,13 +97,20 @@ Morvane3AudioProcessorEditor::Morvane3AudioProcessorEditor(Morvane3AudioProcesso
     }
 
     // The size the user left the last editor at; without one, the desktop's
-    // scale (the stand-alone application's window gets that from the framework).
+    // scale, as far as the framework does not apply it to the window already
+    // (it does in the stand-alone application, and from a screen's own pixel
+    // density everywhere).
     const auto remembered = morvane3::readRememberedScale(morvane3::windowSettingsFile());
     float initialScale = 1.0f;
     if (remembered.has_value())
         initialScale = *remembered;
     else if (processor.wrapperType != juce::AudioProcessor::wrapperType_Standalone)
-        initialScale = morvane3::desktopScale();
+    {
+        double frameworkScale = 1.0;
+        if (const auto* display = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay())
+            frameworkScale = juce::jmax(1.0, display->scale);
+        initialScale = morvane3::clampWindowScale(morvane3::desktopScale() / frameworkScale);
+    }
 
     windowConstrainer.setFixedAspectRatio((double) morvane3::layoutWidth / morvane3::layoutHeight);
     updateSizeLimits();

@@ -9,7 +9,12 @@
 #include "processor/ParameterTable.h"
 #include "resources/ResourceTable.h"
 
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <iostream>
 
 using namespace morvane3;
@@ -289,4 +294,42 @@ TEST_F(EditorScaling, MouseWorksAt150PercentAsAt100Percent)
             hit = hit->getParentComponent();
         EXPECT_EQ(hit, editor->getControl(row)) << spec.identifier;
     }
+}
+
+namespace
+{
+// Publishes X resources on the display, as a desktop's settings daemon does.
+void setXResources(const char* resources)
+{
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    const Atom property = XInternAtom(display, "RESOURCE_MANAGER", False);
+    if (resources == nullptr)
+        XDeleteProperty(display, DefaultRootWindow(display), property);
+    else
+        XChangeProperty(display, DefaultRootWindow(display), property, XA_STRING, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(resources), (int)std::strlen(resources));
+    XCloseDisplay(display);
+}
+} // namespace
+
+TEST_F(EditorScaling, WithoutARememberedSizeTheDesktopsScaleIsHonoured)
+{
+    editor.reset();
+    ASSERT_FALSE(windowSettingsFile().exists());
+    for (const auto& [resources, width] : {std::pair{"Xft.dpi:\t144\n", 1215},
+                                           {"Xcursor.size:\t24\nXft.dpi:\t192\n", 1620},
+                                           {"Xft.antialias:\t1\n", 810}})
+    {
+        setXResources(resources);
+        editor = std::make_unique<Morvane3AudioProcessorEditor>(*processor);
+        EXPECT_EQ(editor->getWidth(), width) << resources;
+        editor.reset();
+    }
+    setXResources(nullptr);
+    ::setenv("GDK_SCALE", "2", 1);
+    editor = std::make_unique<Morvane3AudioProcessorEditor>(*processor);
+    ::unsetenv("GDK_SCALE");
+    EXPECT_EQ(editor->getWidth(), 1620);
+    EXPECT_EQ(editor->getHeight(), 1200);
 }
