@@ -288,10 +288,16 @@ void Morvane3AudioProcessorEditor::drawPicture(juce::Graphics& g, const juce::Im
     const auto picture = scaledPicture(pixelScale);
     if (!picture.isValid())
         return;
+    const auto toPixel = [pixelScale](int v) { return juce::roundToInt((float) v * pixelScale); };
+    const juce::Rectangle<int> target(toPixel(x), toPixel(y), toPixel(x + w) - toPixel(x), toPixel(y + h) - toPixel(y));
     juce::Graphics::ScopedSaveState state(g);
     g.addTransform(juce::AffineTransform::scale(1.0f / pixelScale));
     g.setImageResamplingQuality(juce::Graphics::highResamplingQuality);
-    g.drawImageAt(picture, juce::roundToInt((float) x * pixelScale), juce::roundToInt((float) y * pixelScale));
+    // Sizes that round differently from the edges still fit within a pixel.
+    if (std::abs(picture.getWidth() - target.getWidth()) <= 1 && std::abs(picture.getHeight() - target.getHeight()) <= 1)
+        g.drawImageAt(picture, target.getX(), target.getY());
+    else // drawn at the next step up, a little larger than the screen needs
+        g.drawImage(picture, target.toFloat());
 }
 
 void Morvane3AudioProcessorEditor::paintChannelPictures(juce::Graphics& g, int channel, int x)

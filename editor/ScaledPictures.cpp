@@ -9,6 +9,7 @@
 
 #include <cairo.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <exception>
@@ -107,10 +108,9 @@ PictureCache& cache()
     return instance;
 }
 
-// Scales that differ by less than this draw the same pixels.
-juce::String keyOf(const juce::String& picture, float pixelScale)
+juce::String keyOf(const juce::String& picture, float scale)
 {
-    return picture + "@" + juce::String(juce::roundToInt(pixelScale * 1000.0f));
+    return picture + "@" + juce::String(juce::roundToInt(scale * 1000.0f));
 }
 
 std::string text(const juce::String& s)
@@ -119,19 +119,28 @@ std::string text(const juce::String& s)
 }
 } // namespace
 
+float pictureScale(float pixelScale)
+{
+    constexpr float steps = 20.0f;
+    return std::ceil(pixelScale * steps - 0.01f) / steps;
+}
+
 juce::Image editorBackground(float pixelScale)
 {
+    pixelScale = pictureScale(pixelScale);
     return cache().get(keyOf("editorBackground", pixelScale),
                        [=] { return pictures::drawEditorBackground(pixelScale); });
 }
 
 juce::Image eqPanel(float pixelScale)
 {
+    pixelScale = pictureScale(pixelScale);
     return cache().get(keyOf("eqPanel", pixelScale), [=] { return pictures::drawEqPanel(pixelScale); });
 }
 
 juce::Image cabinetPhotograph(const juce::String& cabinet, float pixelScale)
 {
+    pixelScale = pictureScale(pixelScale);
     if (channelPicture(cabinet).first == nullptr)
         return {};
     return cache().get(keyOf("cabinet " + cabinet, pixelScale),
@@ -141,6 +150,7 @@ juce::Image cabinetPhotograph(const juce::String& cabinet, float pixelScale)
 juce::Image placementPicture(const juce::String& cabinet, const juce::String& microphone, const juce::String& position,
                              const juce::String& distance, float pixelScale)
 {
+    pixelScale = pictureScale(pixelScale);
     // Only names the catalogue holds; cabinets of one overlay set share a picture.
     if (channelPicture(irNameFromTexts(cabinet, microphone, position, distance)).first == nullptr)
         return {};
@@ -161,6 +171,7 @@ juce::Image placementPicture(const juce::String& cabinet, const juce::String& mi
 
 juce::Image knobFrame(const juce::String& stripKey, int frameIndex, float pixelScale)
 {
+    pixelScale = pictureScale(pixelScale);
     try
     {
         const auto& spec = pictures::knobSpec(text(stripKey));
@@ -175,12 +186,14 @@ juce::Image knobFrame(const juce::String& stripKey, int frameIndex, float pixelS
 
 juce::Image muteButton(bool on, float pixelScale)
 {
+    pixelScale = pictureScale(pixelScale);
     return cache().get(keyOf(on ? "muteButtonOn" : "muteButtonOff", pixelScale),
                        [=] { return pictures::drawMuteButton(on, pixelScale); });
 }
 
 juce::Image bypassLight(bool lit, float pixelScale)
 {
+    pixelScale = pictureScale(pixelScale);
     return cache().get(keyOf(lit ? "bypassLedLit" : "bypassLedDark", pixelScale),
                        [=] { return pictures::drawBypassLight(lit, pixelScale); });
 }

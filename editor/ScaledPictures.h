@@ -11,7 +11,13 @@
 
 namespace morvane3::scaled
 {
-// Each picture at `pixelScale` times its 100 % size (rounded to whole pixels).
+// Pictures are drawn in steps of 5 %, at the step at or above the screen's
+// scale, so dragging the window's corner redraws them now and then rather
+// than at every pixel; between steps they are scaled down a little.
+float pictureScale(float pixelScale);
+
+// Each picture at pictureScale(pixelScale) times its 100 % size (rounded to
+// whole pixels).
 juce::Image editorBackground(float pixelScale);
 juce::Image eqPanel(float pixelScale);
 juce::Image cabinetPhotograph(const juce::String& cabinet, float pixelScale);
