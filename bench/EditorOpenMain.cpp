@@ -55,7 +55,7 @@ int main()
             const double median = times[times.size() / 2];
             if (scale == 1.0f)
                 at100 = median;
-            std::printf("  %3.0f %%: %7.1f ms  (%+.1f ms against 100 %%; fastest %.1f, slowest %.1f)\n", scale * 100.0, median,
+            std::printf("  %3.0f %%: %7.1f ms  (%+.1f ms against 100 %%; fastest %.1f, slowest %.1f)\n", (double) scale * 100.0, median,
                         median - at100, times.front(), times.back());
         }
         processor.releaseResources();
