@@ -367,6 +367,14 @@ void Morvane3AudioProcessorEditor::resized()
         sizeChangedByUser = true;
     refreshButtonPictures();
     repaint();
+
+    // Some wrappers restore the previous size after a host's change of scale,
+    // past the range that scale allows: bring it back once the call is over.
+    if (getWidth() < windowConstrainer.getMinimumWidth() || getWidth() > windowConstrainer.getMaximumWidth())
+        juce::MessageManager::callAsync([safeThis = juce::Component::SafePointer<Morvane3AudioProcessorEditor>(this)] {
+            if (safeThis != nullptr)
+                safeThis->setBoundsConstrained(safeThis->getBounds());
+        });
 }
 
 void Morvane3AudioProcessorEditor::setScaleFactor(float newScale)
