@@ -63,9 +63,13 @@ void FilmStripKnob::paint(juce::Graphics& g)
         const auto frame = scaledFrameSource(index, pixelScale);
         if (frame.isValid())
         {
-            // A frame drawn for these very pixels: high quality only matters
-            // for the rounding of the bounds to whole pixels.
-            g.setImageResamplingQuality(juce::Graphics::highResamplingQuality);
+            // A frame drawn for these very pixels is copied as it is (the
+            // framework then rounds its place to the nearest pixel); one a
+            // little off the size, from rounding or the next step of scale,
+            // is resampled smoothly.
+            const bool fits = std::abs((float) frame.getWidth() - (float) getWidth() * pixelScale) <= 0.002f * (float) frame.getWidth()
+                           && std::abs((float) frame.getHeight() - (float) getHeight() * pixelScale) <= 0.002f * (float) frame.getHeight();
+            g.setImageResamplingQuality(fits ? juce::Graphics::lowResamplingQuality : juce::Graphics::highResamplingQuality);
             g.drawImage(frame, 0, 0, getWidth(), getHeight(), 0, 0, frame.getWidth(), frame.getHeight(), false);
             return;
         }

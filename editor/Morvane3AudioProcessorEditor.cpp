@@ -116,7 +116,7 @@ Morvane3AudioProcessorEditor::Morvane3AudioProcessorEditor(Morvane3AudioProcesso
     updateSizeLimits();
     setConstrainer(&windowConstrainer);
     setResizable(true, true);
-    setSize(juce::roundToInt(morvane3::layoutWidth * initialScale), juce::roundToInt(morvane3::layoutHeight * initialScale));
+    setSize(morvane3::toWindowPixels(morvane3::layoutWidth, initialScale), morvane3::toWindowPixels(morvane3::layoutHeight, initialScale));
     constructed = true;
 
     startTimer(refreshTimerId, refreshPeriodMs);
@@ -288,16 +288,24 @@ void Morvane3AudioProcessorEditor::drawPicture(juce::Graphics& g, const juce::Im
     const auto picture = scaledPicture(pixelScale);
     if (!picture.isValid())
         return;
-    const auto toPixel = [pixelScale](int v) { return juce::roundToInt((float) v * pixelScale); };
+    const auto toPixel = [pixelScale](int v) { return morvane3::toWindowPixels(v, pixelScale); };
     const juce::Rectangle<int> target(toPixel(x), toPixel(y), toPixel(x + w) - toPixel(x), toPixel(y + h) - toPixel(y));
     juce::Graphics::ScopedSaveState state(g);
     g.addTransform(juce::AffineTransform::scale(1.0f / pixelScale));
-    g.setImageResamplingQuality(juce::Graphics::highResamplingQuality);
     // Sizes that round differently from the edges still fit within a pixel.
     if (std::abs(picture.getWidth() - target.getWidth()) <= 1 && std::abs(picture.getHeight() - target.getHeight()) <= 1)
+    {
+        // The transform back to screen pixels is the identity only to within
+        // float rounding; at this quality the framework rounds the position
+        // to the nearest pixel and copies the picture unchanged.
+        g.setImageResamplingQuality(juce::Graphics::lowResamplingQuality);
         g.drawImageAt(picture, target.getX(), target.getY());
+    }
     else // drawn at the next step up, a little larger than the screen needs
+    {
+        g.setImageResamplingQuality(juce::Graphics::highResamplingQuality);
         g.drawImage(picture, target.toFloat());
+    }
 }
 
 void Morvane3AudioProcessorEditor::paintChannelPictures(juce::Graphics& g, int channel, int x)
@@ -359,8 +367,8 @@ void Morvane3AudioProcessorEditor::resized()
             controls[row]->setTransform({});
             continue;
         }
-        const float shiftX = (float) juce::roundToInt((float) spec.x * scale) - (float) spec.x * scale;
-        const float shiftY = (float) juce::roundToInt((float) spec.y * scale) - (float) spec.y * scale;
+        const float shiftX = (float) morvane3::toWindowPixels(spec.x, scale) - (float) spec.x * scale;
+        const float shiftY = (float) morvane3::toWindowPixels(spec.y, scale) - (float) spec.y * scale;
         controls[row]->setTransform(juce::AffineTransform::scale(scale).translated(shiftX, shiftY));
     }
     if (constructed && !resizingForHost)

@@ -39,6 +39,11 @@ juce::String xResources()
 }
 } // namespace
 
+int toWindowPixels(double layoutValue, double scale)
+{
+    return (int)std::floor(layoutValue * scale + 0.5);
+}
+
 float clampWindowScale(double scale)
 {
     if (!std::isfinite(scale))

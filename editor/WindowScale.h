@@ -16,6 +16,11 @@ constexpr int layoutHeight = 600;
 constexpr float minimumWindowScale = 1.0f;
 constexpr float maximumWindowScale = 2.0f;
 
+// A length or position of the layout in window pixels at `scale`, halves
+// rounded up (as the pictures' sizes are), so that a control and the picture
+// beneath it land on the same pixel.
+int toWindowPixels(double layoutValue, double scale);
+
 // A scale brought into [minimumWindowScale, maximumWindowScale]; anything
 // not finite becomes 1.
 float clampWindowScale(double scale);
