@@ -56,6 +56,10 @@ void setDefaultLookAndFeelColours()
     lf.setColour(juce::ComboBox::textColourId, juce::Colour(0xffffffff));
 }
 
+// Editors open in this process (message thread only): the pictures drawn for
+// larger sizes are kept while a window may show them.
+int openEditors = 0;
+
 // Knob rows in the order the timer refreshes them.
 constexpr const char* channelKnobOrder[2][7] = {
     {"C1HPF", "C1LPF", "C1LMF", "C1HMF", "C1LMLevel", "C1HMLevel", "C1Level"},
@@ -70,6 +74,7 @@ Morvane3AudioProcessorEditor::Morvane3AudioProcessorEditor(Morvane3AudioProcesso
       processor(owner),
       tooltipWindow(std::make_unique<juce::TooltipWindow>(nullptr, 700))
 {
+    ++openEditors;
     setSize(810, 600);
     setFocusContainerType(juce::Component::FocusContainerType::keyboardFocusContainer);
     setMouseClickGrabsKeyboardFocus(false);
@@ -130,6 +135,8 @@ Morvane3AudioProcessorEditor::~Morvane3AudioProcessorEditor()
     chooser.reset();
     controls.clear(true);
     tooltipWindow.reset();
+    if (--openEditors == 0)
+        morvane3::scaled::clearCache();
 }
 
 void Morvane3AudioProcessorEditor::createControl(int row, const juce::Drawable& muteOff, const juce::Drawable& muteOn,
