@@ -57,6 +57,23 @@ void FilmStripKnob::paint(juce::Graphics& g)
         return;
 
     const int index = getFrameIndex();
+    const float pixelScale = g.getInternalContext().getPhysicalPixelScaleFactor();
+    if (scaledFrameSource != nullptr && std::abs(pixelScale - 1.0f) > 0.001f)
+    {
+        const auto frame = scaledFrameSource(index, pixelScale);
+        if (frame.isValid())
+        {
+            // A frame drawn for these very pixels is copied as it is (the
+            // framework then rounds its place to the nearest pixel); one a
+            // little off the size, from rounding or the next step of scale,
+            // is resampled smoothly.
+            const bool fits = std::abs((float) frame.getWidth() - (float) getWidth() * pixelScale) <= 0.002f * (float) frame.getWidth()
+                           && std::abs((float) frame.getHeight() - (float) getHeight() * pixelScale) <= 0.002f * (float) frame.getHeight();
+            g.setImageResamplingQuality(fits ? juce::Graphics::lowResamplingQuality : juce::Graphics::highResamplingQuality);
+            g.drawImage(frame, 0, 0, getWidth(), getHeight(), 0, 0, frame.getWidth(), frame.getHeight(), false);
+            return;
+        }
+    }
     const int sourceX = stripIsHorizontal ? index * frameWidth : 0;
     const int sourceY = stripIsHorizontal ? 0 : index * frameHeight;
     g.drawImage(filmStrip, 0, 0, getWidth(), getHeight(), sourceX, sourceY, frameWidth, frameHeight, false);

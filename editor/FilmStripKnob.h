@@ -6,6 +6,8 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <functional>
+
 class FilmStripKnob : public juce::Slider
 {
 public:
@@ -27,6 +29,11 @@ public:
     int getFrameWidth() const noexcept { return frameWidth; }
     int getFrameHeight() const noexcept { return frameHeight; }
     const juce::Image& getFilmStrip() const noexcept { return filmStrip; }
+
+    // Where frames come from when the knob is shown larger than 100 %: the
+    // frame at the given index drawn `pixelScale` times as fine. Without it
+    // (or when it has no picture) the strip's frame is stretched.
+    std::function<juce::Image(int frameIndex, float pixelScale)> scaledFrameSource;
 
 private:
     juce::Image filmStrip;

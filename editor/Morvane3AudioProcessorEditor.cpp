@@ -2,7 +2,9 @@
 
 #include "editor/CatalogueAccess.h"
 #include "editor/PresetFiles.h"
+#include "editor/ScaledPictures.h"
 #include "editor/TooltipText.h"
+#include "editor/WindowScale.h"
 #include "processor/ParameterTable.h"
 #include "resources/ResourceTable.h"
 
@@ -54,6 +56,10 @@ void setDefaultLookAndFeelColours()
     lf.setColour(juce::ComboBox::textColourId, juce::Colour(0xffffffff));
 }
 
+// Editors open in this process (message thread only): the pictures drawn for
+// larger sizes are kept while a window may show them.
+int openEditors = 0;
+
 // Knob rows in the order the timer refreshes them.
 constexpr const char* channelKnobOrder[2][7] = {
     {"C1HPF", "C1LPF", "C1LMF", "C1HMF", "C1LMLevel", "C1HMLevel", "C1Level"},
@@ -68,6 +74,7 @@ Morvane3AudioProcessorEditor::Morvane3AudioProcessorEditor(Morvane3AudioProcesso
       processor(owner),
       tooltipWindow(std::make_unique<juce::TooltipWindow>(nullptr, 700))
 {
+    ++openEditors;
     setSize(810, 600);
     setFocusContainerType(juce::Component::FocusContainerType::keyboardFocusContainer);
     setMouseClickGrabsKeyboardFocus(false);
@@ -80,13 +87,13 @@ Morvane3AudioProcessorEditor::Morvane3AudioProcessorEditor(Morvane3AudioProcesso
     background = editorPicture("editorBackground");
     eqPanel = editorPicture("eqPanel");
 
-    const auto muteOff = buttonDrawable("muteButtonOff");
-    const auto muteOn = buttonDrawable("muteButtonOn");
-    const auto ledLit = buttonDrawable("bypassLedLit");
-    const auto ledDark = buttonDrawable("bypassLedDark");
+    muteOffPicture = buttonDrawable("muteButtonOff");
+    muteOnPicture = buttonDrawable("muteButtonOn");
+    ledLitPicture = buttonDrawable("bypassLedLit");
+    ledDarkPicture = buttonDrawable("bypassLedDark");
 
     for (int row = 0; row < morvane3::numControls; ++row)
-        createControl(row, *muteOff, *muteOn, *ledLit, *ledDark);
+        createControl(row, *muteOffPicture, *muteOnPicture, *ledLitPicture, *ledDarkPicture);
 
     for (int row = 0; row < morvane3::numControls; ++row)
     {
@@ -94,15 +101,42 @@ Morvane3AudioProcessorEditor::Morvane3AudioProcessorEditor(Morvane3AudioProcesso
         controls[row]->setBounds(spec.x, spec.y, spec.width, spec.height);
     }
 
+    // The size the user left the last editor at; without one, the desktop's
+    // scale, as far as the framework does not apply it to the window already
+    // (it does in the stand-alone application, and from a screen's own pixel
+    // density everywhere).
+    const auto remembered = morvane3::readRememberedScale(morvane3::windowSettingsFile());
+    float initialScale = 1.0f;
+    if (remembered.has_value())
+        initialScale = *remembered;
+    else if (processor.wrapperType != juce::AudioProcessor::wrapperType_Standalone)
+    {
+        double frameworkScale = 1.0;
+        if (const auto* display = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay())
+            frameworkScale = juce::jmax(1.0, display->scale);
+        initialScale = morvane3::clampWindowScale(morvane3::desktopScale() / frameworkScale);
+    }
+
+    windowConstrainer.setFixedAspectRatio((double) morvane3::layoutWidth / morvane3::layoutHeight);
+    updateSizeLimits();
+    setConstrainer(&windowConstrainer);
+    setResizable(true, true);
+    setSize(morvane3::toWindowPixels(morvane3::layoutWidth, initialScale), morvane3::toWindowPixels(morvane3::layoutHeight, initialScale));
+    constructed = true;
+
     startTimer(refreshTimerId, refreshPeriodMs);
 }
 
 Morvane3AudioProcessorEditor::~Morvane3AudioProcessorEditor()
 {
     stopTimer(refreshTimerId);
+    if (sizeChangedByUser)
+        morvane3::writeRememberedScale(morvane3::windowSettingsFile(), getWindowScale() * hostScale);
     chooser.reset();
     controls.clear(true);
     tooltipWindow.reset();
+    if (--openEditors == 0)
+        morvane3::scaled::clearCache();
 }
 
 void Morvane3AudioProcessorEditor::createControl(int row, const juce::Drawable& muteOff, const juce::Drawable& muteOn,
@@ -143,6 +177,9 @@ void Morvane3AudioProcessorEditor::createControl(int row, const juce::Drawable& 
         // words; the framework removes the bubble when the mouse is released.
         knob->textFromValueFunction = [specPointer = &spec](double value) { return knobText(*specPointer, value); };
         knob->setPopupDisplayEnabled(true, false, this);
+        knob->scaledFrameSource = [stripKey = juce::String(spec.strip)](int frame, float scale) {
+            return morvane3::scaled::knobFrame(stripKey, frame, scale);
+        };
         knobsByParameter[(size_t) spec.parameterIndex] = knob;
         control = knob;
         break;
@@ -223,12 +260,16 @@ void Morvane3AudioProcessorEditor::fillSelectionBox(juce::ComboBox& box, Selecti
 void Morvane3AudioProcessorEditor::paint(juce::Graphics& g)
 {
     g.fillAll(juce::Colours::black);
+    const float windowScale = getWindowScale();
+    if (std::abs(windowScale - 1.0f) > 0.0001f)
+        g.addTransform(juce::AffineTransform::scale(windowScale));
+
     g.setColour(juce::Colours::white);
     g.setFont(12.0f);
 
-    g.drawImageAt(background, 0, 0);
-    g.drawImageAt(eqPanel, 10, 441);
-    g.drawImageAt(eqPanel, 410, 441);
+    drawPicture(g, background, [](float scale) { return morvane3::scaled::editorBackground(scale); }, 0, 0, 810, 600);
+    for (const int x : {10, 410})
+        drawPicture(g, eqPanel, [](float scale) { return morvane3::scaled::eqPanel(scale); }, x, 441, 390, 149);
 
     paintChannelPictures(g, 0, 11);
     paintChannelPictures(g, 1, 411);
@@ -237,12 +278,51 @@ void Morvane3AudioProcessorEditor::paint(juce::Graphics& g)
     g.drawFittedText(versionText(), 270, 0, 100, 40, juce::Justification::centredLeft, 1, 0.7f);
 }
 
+// Draws a picture into (x, y, w, h) of the layout. At 100 % that is the
+// compiled-in picture, pixel for pixel; larger, the picture drawn for the
+// screen's pixels, placed on whole screen pixels so it is not resampled.
+void Morvane3AudioProcessorEditor::drawPicture(juce::Graphics& g, const juce::Image& original,
+                                               const std::function<juce::Image(float)>& scaledPicture, int x, int y, int w,
+                                               int h)
+{
+    const float pixelScale = g.getInternalContext().getPhysicalPixelScaleFactor();
+    if (std::abs(pixelScale - 1.0f) <= 0.001f || scaledPicture == nullptr)
+    {
+        if (original.isValid())
+            g.drawImage(original, x, y, w, h, 0, 0, w, h);
+        return;
+    }
+    const auto picture = scaledPicture(pixelScale);
+    if (!picture.isValid())
+        return;
+    const auto toPixel = [pixelScale](int v) { return morvane3::toWindowPixels(v, pixelScale); };
+    const juce::Rectangle<int> target(toPixel(x), toPixel(y), toPixel(x + w) - toPixel(x), toPixel(y + h) - toPixel(y));
+    juce::Graphics::ScopedSaveState state(g);
+    g.addTransform(juce::AffineTransform::scale(1.0f / pixelScale));
+    // Sizes that round differently from the edges still fit within a pixel.
+    if (std::abs(picture.getWidth() - target.getWidth()) <= 1 && std::abs(picture.getHeight() - target.getHeight()) <= 1)
+    {
+        // The transform back to screen pixels is the identity only to within
+        // float rounding; at this quality the framework rounds the position
+        // to the nearest pixel and copies the picture unchanged.
+        g.setImageResamplingQuality(juce::Graphics::lowResamplingQuality);
+        g.drawImageAt(picture, target.getX(), target.getY());
+    }
+    else // drawn at the next step up, a little larger than the screen needs
+    {
+        g.setImageResamplingQuality(juce::Graphics::highResamplingQuality);
+        g.drawImage(picture, target.toFloat());
+    }
+}
+
 void Morvane3AudioProcessorEditor::paintChannelPictures(juce::Graphics& g, int channel, int x)
 {
     const auto& b = boxes[(size_t) channel];
     const juce::String cabinet = b[morvane3::cabinetSlot]->getText();
-    const juce::String irName = morvane3::irNameFromTexts(cabinet, b[morvane3::microphoneSlot]->getText(),
-                                                     b[morvane3::positionSlot]->getText(), b[morvane3::distanceSlot]->getText());
+    const juce::String microphone = b[morvane3::microphoneSlot]->getText();
+    const juce::String position = b[morvane3::positionSlot]->getText();
+    const juce::String distance = b[morvane3::distanceSlot]->getText();
+    const juce::String irName = morvane3::irNameFromTexts(cabinet, microphone, position, distance);
 
     // Held until the next paint: the image cache drops pictures nobody holds
     // after a few seconds, and an idle window should not decode them again.
@@ -252,9 +332,115 @@ void Morvane3AudioProcessorEditor::paintChannelPictures(juce::Graphics& g, int c
     placement = pictureFromCache(morvane3::channelPicture(irName));
 
     if (photograph.isValid())
-        g.drawImage(photograph, x, 79, 388, 252, 0, 0, 388, 252);
+        drawPicture(g, photograph, [&](float scale) { return morvane3::scaled::cabinetPhotograph(cabinet, scale); }, x, 79, 388, 252);
     if (placement.isValid())
-        g.drawImage(placement, x, 79, 388, 252, 0, 0, 388, 252);
+        drawPicture(g, placement,
+                    [&](float scale) { return morvane3::scaled::placementPicture(cabinet, microphone, position, distance, scale); },
+                    x, 79, 388, 252);
+}
+
+//==============================================================================
+float Morvane3AudioProcessorEditor::getWindowScale() const noexcept
+{
+    return (float) getWidth() / (float) morvane3::layoutWidth;
+}
+
+float Morvane3AudioProcessorEditor::getPixelScale() const
+{
+    return juce::Component::getApproximateScaleFactorForComponent(this) * getWindowScale();
+}
+
+void Morvane3AudioProcessorEditor::updateSizeLimits()
+{
+    // 100 % to 200 % of the layout on screen, the host's scale included.
+    const float lowest = morvane3::minimumWindowScale / hostScale, highest = morvane3::maximumWindowScale / hostScale;
+    windowConstrainer.setSizeLimits(juce::roundToInt(morvane3::layoutWidth * lowest), juce::roundToInt(morvane3::layoutHeight * lowest),
+                                    juce::roundToInt(morvane3::layoutWidth * highest),
+                                    juce::roundToInt(morvane3::layoutHeight * highest));
+}
+
+void Morvane3AudioProcessorEditor::resized()
+{
+    // Each control keeps its 100 % bounds and is scaled about the window's
+    // origin; the shift puts its corner on a whole pixel, so the pictures it
+    // draws for its size land on screen pixels.
+    const float scale = getWindowScale();
+    const bool identity = std::abs(scale - 1.0f) <= 0.0001f;
+    for (int row = 0; row < controls.size(); ++row)
+    {
+        const auto& spec = morvane3::controlTable()[(size_t) row];
+        if (identity)
+        {
+            controls[row]->setTransform({});
+            continue;
+        }
+        const float shiftX = (float) morvane3::toWindowPixels(spec.x, scale) - (float) spec.x * scale;
+        const float shiftY = (float) morvane3::toWindowPixels(spec.y, scale) - (float) spec.y * scale;
+        controls[row]->setTransform(juce::AffineTransform::scale(scale).translated(shiftX, shiftY));
+    }
+    if (constructed && !resizingForHost)
+        sizeChangedByUser = true;
+    refreshButtonPictures();
+    repaint();
+
+    // Some wrappers restore the previous size after a host's change of scale,
+    // past the range that scale allows: bring it back once the call is over.
+    if (getWidth() < windowConstrainer.getMinimumWidth() || getWidth() > windowConstrainer.getMaximumWidth())
+        juce::MessageManager::callAsync([safeThis = juce::Component::SafePointer<Morvane3AudioProcessorEditor>(this)] {
+            if (safeThis != nullptr)
+                safeThis->setBoundsConstrained(safeThis->getBounds());
+        });
+}
+
+void Morvane3AudioProcessorEditor::setScaleFactor(float newScale)
+{
+    hostScale = newScale > 0.0f && std::isfinite(newScale) ? newScale : 1.0f;
+    {
+        const juce::ScopedValueSetter<bool> hostResize(resizingForHost, true);
+        updateSizeLimits();
+        // A host that sets its own scale decides the size; the window then
+        // opens at exactly that scale.
+        if (std::abs(hostScale - 1.0f) > 0.001f)
+            setSize(morvane3::layoutWidth, morvane3::layoutHeight);
+        juce::AudioProcessorEditor::setScaleFactor(hostScale);
+    }
+    refreshButtonPictures();
+}
+
+// The mute keys and bypass lights show pictures drawn for their pixels: the
+// same drawables, with a finer picture in the same 100 % box.
+void Morvane3AudioProcessorEditor::refreshButtonPictures()
+{
+    const float pixelScale = getPixelScale();
+    if (std::abs(pixelScale - buttonPictureScale) <= 0.001f || muteOffPicture == nullptr)
+        return;
+    buttonPictureScale = pixelScale;
+    const bool original = std::abs(pixelScale - 1.0f) <= 0.001f;
+
+    const auto picture = [&](const std::unique_ptr<juce::Drawable>& fallback, const juce::Image& scaled, float w,
+                             float h) -> std::unique_ptr<juce::Drawable> {
+        if (original || !scaled.isValid())
+            return fallback->createCopy();
+        auto drawable = std::make_unique<juce::DrawableImage>(scaled);
+        drawable->setBoundingBox(juce::Rectangle<float>(0.0f, 0.0f, w, h));
+        return drawable;
+    };
+    const auto muteOff = picture(muteOffPicture, morvane3::scaled::muteButton(false, pixelScale), 24.0f, 15.0f);
+    const auto muteOn = picture(muteOnPicture, morvane3::scaled::muteButton(true, pixelScale), 24.0f, 15.0f);
+    const auto ledLit = picture(ledLitPicture, morvane3::scaled::bypassLight(true, pixelScale), 11.0f, 11.0f);
+    const auto ledDark = picture(ledDarkPicture, morvane3::scaled::bypassLight(false, pixelScale), 11.0f, 11.0f);
+
+    for (int row = 0; row < controls.size(); ++row)
+    {
+        auto* button = dynamic_cast<juce::DrawableButton*>(controls[row]);
+        if (button == nullptr)
+            continue;
+        if (morvane3::controlTable()[(size_t) row].kind == ControlKind::muteButton)
+            button->setImages(muteOff.get(), muteOff.get(), muteOff.get(), muteOff.get(), muteOn.get(), muteOn.get(),
+                              muteOn.get(), muteOn.get());
+        else
+            button->setImages(ledLit.get(), nullptr, nullptr, nullptr, ledDark.get());
+    }
 }
 
 juce::String Morvane3AudioProcessorEditor::versionText()
@@ -423,8 +609,32 @@ void Morvane3AudioProcessorEditor::refreshSelector(int channel, int slot)
 {
     const int index = morvane3::selectorParameterIndex(channel, (morvane3::SelectorField) slot);
     const int code = scaler.normalisedToCode(processor.getParameterValue(index));
-    boxes[(size_t) channel][(size_t) slot]->setSelectedId(code, juce::sendNotification);
+    // The first refresh only shows what the processor already plays: a
+    // notification would write the parameter back to the host and reload the
+    // channel's response (the fresh convolution would cut ringing notes).
+    boxes[(size_t) channel][(size_t) slot]->setSelectedId(code, firstRefreshDone ? juce::sendNotification
+                                                                                 : juce::dontSendNotification);
     steps[(size_t) channel][(size_t) slot]->setValue(code, juce::dontSendNotification);
+}
+
+// After the first refresh the boxes show the processor's selections; the name
+// they make is the one the channel plays, unless a host change of a selection
+// is still on its way, which is loaded as any host change is.
+void Morvane3AudioProcessorEditor::adoptProcessorSelections()
+{
+    for (int channel = 0; channel < 2; ++channel)
+    {
+        const auto& b = boxes[(size_t) channel];
+        const juce::String name = morvane3::irNameFromTexts(b[morvane3::cabinetSlot]->getText(), b[morvane3::microphoneSlot]->getText(),
+                                                       b[morvane3::positionSlot]->getText(), b[morvane3::distanceSlot]->getText());
+        loadedIrName[channel] = name;
+        if (name != processor.getLoadedImpulseResponseName(channel))
+        {
+            ++loadRequests[channel];
+            processor.loadImpulseResponse(channel, name);
+        }
+    }
+    repaint();
 }
 
 void Morvane3AudioProcessorEditor::refreshKnob(int parameterIndex)
@@ -460,7 +670,24 @@ void Morvane3AudioProcessorEditor::timerCallback(int timerId)
     for (const char* id : switchOrder)
     {
         const int index = parameterOf(id);
-        switchesByParameter[(size_t) index]->setToggleState(processor.getParameterValue(index) != 0.0f, juce::sendNotification);
+        auto* button = switchesByParameter[(size_t) index];
+        const bool on = processor.getParameterValue(index) != 0.0f;
+        if (firstRefreshDone)
+        {
+            button->setToggleState(on, juce::sendNotification);
+            continue;
+        }
+        // The live value already follows the parameter; only the button's
+        // picture and tooltip catch up.
+        button->setToggleState(on, juce::dontSendNotification);
+        if (const auto* spec = specOf(button); spec != nullptr && spec->kind == ControlKind::bypassButton)
+            button->setTooltip(on ? spec->bypassedTooltip : spec->tooltip);
+    }
+
+    if (!firstRefreshDone)
+    {
+        firstRefreshDone = true;
+        adoptProcessorSelections();
     }
 }
 

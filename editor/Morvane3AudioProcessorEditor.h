@@ -1,6 +1,9 @@
 #pragma once
-// The plug-in window: a fixed 810 x 600 panel with two cabinet channels, a
-// master level and preset buttons. It owns no audio state: every change goes to
+// The plug-in window: an 810 x 600 panel with two cabinet channels, a master
+// level and preset buttons, shown at any size from 100 % to 200 % (corner
+// handle, host resizing, the host's or the desktop's scale). Every control
+// keeps its 100 % bounds and is scaled by a transform, so mouse handling is
+// the same at every size; pictures are drawn for the pixels they cover. It owns no audio state: every change goes to
 // the processor as a parameter value (telling the host), a live value, or an
 // impulse-response load. A 50 ms timer keeps the controls in step with the
 // processor, so host automation and restored state show up here.
@@ -17,6 +20,7 @@
 
 #include <array>
 #include <atomic>
+#include <functional>
 #include <memory>
 
 class Morvane3AudioProcessorEditor : public juce::AudioProcessorEditor,
@@ -33,6 +37,15 @@ public:
     ~Morvane3AudioProcessorEditor() override;
 
     void paint(juce::Graphics& g) override;
+    void resized() override;
+    // The host's scale (VST3 content scale, VST2 vendor call): the window opens
+    // at it instead of the remembered size.
+    void setScaleFactor(float newScale) override;
+
+    // The window's size against the 810 x 600 layout (the host's scale not counted).
+    float getWindowScale() const noexcept;
+    // Screen pixels per layout pixel: the window's and the host's scale together.
+    float getPixelScale() const;
 
     void sliderValueChanged(juce::Slider* slider) override;
     void comboBoxChanged(juce::ComboBox* box) override;
@@ -90,12 +103,17 @@ private:
     static juce::String knobText(const morvane3::ControlSpec& spec, double value);
     void refreshKnobTooltip(FilmStripKnob& knob, const morvane3::ControlSpec& spec);
     void refreshSelector(int channel, int slot);
+    void adoptProcessorSelections();
     void refreshKnob(int parameterIndex);
     std::atomic<float>* liveValueFor(int parameterIndex);
     void paintChannelPictures(juce::Graphics& g, int channel, int x);
     const morvane3::ControlSpec* specOf(const juce::Component* control) const;
     void setParameter(int index, float value);
     void writePresetOrReport(const juce::File& chosen);
+    void updateSizeLimits();
+    void refreshButtonPictures();
+    void drawPicture(juce::Graphics& g, const juce::Image& original, const std::function<juce::Image(float)>& scaledPicture,
+                     int x, int y, int w, int h);
 
     Morvane3AudioProcessor& processor;
     juce::File presetsFolder;
@@ -112,6 +130,18 @@ private:
     std::array<juce::Button*, morvane3::numParameters> switchesByParameter {};
 
     std::unique_ptr<juce::FileChooser> chooser;
+
+    // Size: the corner handle and host resizing keep the layout's proportions.
+    juce::ComponentBoundsConstrainer windowConstrainer;
+    float hostScale = 1.0f;
+    bool constructed = false;       // resizes after construction are the user's
+    bool resizingForHost = false;
+    bool sizeChangedByUser = false; // only then is the size remembered
+    float buttonPictureScale = 1.0f;
+    bool firstRefreshDone = false;
+
+    // The 100 % button pictures, kept to restore them after a larger size.
+    std::unique_ptr<juce::Drawable> muteOffPicture, muteOnPicture, ledLitPicture, ledDarkPicture;
 
     // Pictures the window paints, held so the image cache keeps them decoded.
     juce::Image background, eqPanel;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <thread>
 
 namespace morvane3::pictures
 {
@@ -41,9 +42,17 @@ double pixelNoise(int x, int y, uint64_t seed)
     return latticeValue(x, y, seed);
 }
 
+// std::floor without the library call (the build targets plain x86-64, which
+// has no rounding instruction); exact for the coordinates pictures use.
+static inline double floorOf(double v)
+{
+    const double truncated = static_cast<double>(static_cast<int64_t>(v));
+    return truncated > v ? truncated - 1.0 : truncated;
+}
+
 double valueNoise(double x, double y, uint64_t seed)
 {
-    const double fx = std::floor(x), fy = std::floor(y);
+    const double fx = floorOf(x), fy = floorOf(y);
     const auto ix = static_cast<int64_t>(fx), iy = static_cast<int64_t>(fy);
     double tx = x - fx, ty = y - fy;
     tx = tx * tx * (3.0 - 2.0 * tx);
@@ -138,31 +147,50 @@ void centredText(cairo_t* cr, double cx, double baselineY, const std::string& te
     cairo_show_text(cr, text.c_str());
 }
 
+void forRowsInParallel(int rows, const std::function<void(int, int)>& work)
+{
+    // Small pictures are not worth a thread.
+    if (rows < 64)
+    {
+        work(0, rows);
+        return;
+    }
+    const int half = rows / 2;
+    std::thread helper([&] { work(half, rows); });
+    work(0, half);
+    helper.join();
+}
+
 void addGrain(cairo_surface_t* surface, int x0, int y0, int w, int h, double amount, uint64_t seed)
 {
     cairo_surface_flush(surface);
     unsigned char* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
     const int sw = cairo_image_surface_get_width(surface), sh = cairo_image_surface_get_height(surface);
-    for (int y = std::max(0, y0); y < std::min(sh, y0 + h); ++y)
-    {
-        auto* row = reinterpret_cast<uint32_t*>(data + y * stride);
-        for (int x = std::max(0, x0); x < std::min(sw, x0 + w); ++x)
+    const bool opaque = cairo_image_surface_get_format(surface) == CAIRO_FORMAT_RGB24;
+    const int firstRow = std::max(0, y0), endRow = std::min(sh, y0 + h);
+    const auto grainRows = [&](int begin, int end) {
+        for (int y = firstRow + begin; y < firstRow + end; ++y)
         {
-            const double f = 1.0 + amount * (pixelNoise(x, y, seed) - 0.5);
-            const uint32_t p = row[x];
-            const uint32_t a = p >> 24;
-            uint32_t out = p & 0xff000000u;
-            for (int shift = 0; shift < 24; shift += 8)
+            auto* row = reinterpret_cast<uint32_t*>(data + y * stride);
+            for (int x = std::max(0, x0); x < std::min(sw, x0 + w); ++x)
             {
-                const double v = static_cast<double>((p >> shift) & 255u) * f;
-                // Premultiplied: a channel may not exceed alpha (RGB24 ignores alpha).
-                const double limit = cairo_image_surface_get_format(surface) == CAIRO_FORMAT_RGB24 ? 255.0 : a;
-                out |= static_cast<uint32_t>(std::clamp(v + 0.5, 0.0, limit)) << shift;
+                const double f = 1.0 + amount * (pixelNoise(x, y, seed) - 0.5);
+                const uint32_t p = row[x];
+                const uint32_t a = p >> 24;
+                uint32_t out = p & 0xff000000u;
+                for (int shift = 0; shift < 24; shift += 8)
+                {
+                    const double v = static_cast<double>((p >> shift) & 255u) * f;
+                    // Premultiplied: a channel may not exceed alpha (RGB24 ignores alpha).
+                    const double limit = opaque ? 255.0 : a;
+                    out |= static_cast<uint32_t>(std::clamp(v + 0.5, 0.0, limit)) << shift;
+                }
+                row[x] = out;
             }
-            row[x] = out;
         }
-    }
+    };
+    forRowsInParallel(endRow - firstRow, grainRows);
     cairo_surface_mark_dirty(surface);
 }
 
@@ -172,6 +200,26 @@ cairo_surface_t* newSurface(cairo_format_t format, int w, int h)
     if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS)
         throw std::runtime_error("pictures: cannot create a surface");
     return s;
+}
+
+int scaledExtent(int logical, double scale)
+{
+    return std::max(1, static_cast<int>(std::lround(logical * scale)));
+}
+
+cairo_surface_t* newSurface(cairo_format_t format, int w, int h, double scale)
+{
+    return newSurface(format, scaledExtent(w, scale), scaledExtent(h, scale));
+}
+
+cairo_t* createLogicalContext(cairo_surface_t* surface, int w, int h)
+{
+    cairo_t* cr = cairo_create(surface);
+    const int dw = cairo_image_surface_get_width(surface), dh = cairo_image_surface_get_height(surface);
+    // Left as the identity at 1:1, so the 100 % pictures keep their exact pixels.
+    if (dw != w || dh != h)
+        cairo_scale(cr, static_cast<double>(dw) / w, static_cast<double>(dh) / h);
+    return cr;
 }
 
 void writePng(cairo_surface_t* surface, const std::string& path)

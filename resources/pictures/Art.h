@@ -6,6 +6,7 @@
 #include <cairo.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace morvane3::pictures
@@ -59,12 +60,28 @@ void setFont(cairo_t* cr, double size, bool bold, bool serif = false, bool itali
 void centredText(cairo_t* cr, double cx, double baselineY, const std::string& text);
 double textWidth(cairo_t* cr, const std::string& text);
 
+// Runs work(firstRow, endRow) over rows [0, rows) split between the calling
+// thread and one helper: the per-pixel passes dominate the drawing of the
+// large pictures, and the editor draws them while the user waits. Each row
+// is computed as on one thread, so the pixels do not depend on the split.
+void forRowsInParallel(int rows, const std::function<void(int, int)>& work);
+
 // Per-pixel helpers on an image surface (ARGB32 or RGB24, premultiplied).
 // Multiplies the colour of every pixel inside the rectangle by
 // (1 + amount * (noise - 0.5)), keeping alpha, for photographic grain.
 void addGrain(cairo_surface_t* surface, int x, int y, int w, int h, double amount, uint64_t seed);
 
 cairo_surface_t* newSurface(cairo_format_t format, int w, int h);
+
+// Every picture is designed in logical pixels (the editor's 100 % size) and
+// can be drawn `scale` times as fine for larger editors: the surface then has
+// scaledExtent() pixels per side and its context maps the logical size onto
+// all of them, so lines, text and gradients are drawn at the device
+// resolution rather than enlarged. Scale 1 draws exactly the 100 % pixels.
+int scaledExtent(int logical, double scale);
+cairo_surface_t* newSurface(cairo_format_t format, int w, int h, double scale);
+// A context on `surface` whose user space is the logical w x h picture.
+cairo_t* createLogicalContext(cairo_surface_t* surface, int w, int h);
 // Writes the surface as PNG; throws std::runtime_error on failure.
 void writePng(cairo_surface_t* surface, const std::string& path);
 } // namespace morvane3::pictures

@@ -478,9 +478,19 @@ void linearFill(cairo_t* cr, double x0, double y0, double x1, double y1, const C
     cairo_pattern_destroy(p);
 }
 
-void paintTexture(cairo_t* cr, cairo_surface_t* texture, double x, double y)
+// Fills the current path with a texture whose top-left corner is at (x, y).
+// A texture drawn `scale` times as fine maps its pixels onto that many
+// device pixels per logical pixel, so it is not enlarged.
+void paintTexture(cairo_t* cr, cairo_surface_t* texture, double x, double y, double scale)
 {
     cairo_set_source_surface(cr, texture, x, y);
+    if (scale != 1.0)
+    {
+        cairo_matrix_t toTexture;
+        cairo_matrix_init_scale(&toTexture, scale, scale);
+        cairo_matrix_translate(&toTexture, -x, -y);
+        cairo_pattern_set_matrix(cairo_get_source(cr), &toTexture);
+    }
     cairo_fill(cr);
     cairo_surface_destroy(texture);
 }
@@ -789,15 +799,15 @@ void drawBadge(cairo_t* cr, const Style& s, const std::string& name)
 }
 } // namespace
 
-cairo_surface_t* drawCabinet(const std::string& name)
+cairo_surface_t* drawCabinet(const std::string& name, double scale)
 {
     const Style s = styleOf(name);
     const OverlaySet& set = overlaySetOf(name);
     const uint64_t seed = hashName(name);
     Random random(seed);
 
-    cairo_surface_t* surface = newSurface(CAIRO_FORMAT_RGB24, photoWidth, photoHeight);
-    cairo_t* cr = cairo_create(surface);
+    cairo_surface_t* surface = newSurface(CAIRO_FORMAT_RGB24, photoWidth, photoHeight, scale);
+    cairo_t* cr = createLogicalContext(surface, photoWidth, photoHeight);
 
     const double footH = s.feet == Feet::Casters ? 12 : s.feet == Feet::Pads ? 4 : 0;
     const double floorY = std::min(photoHeight - 6.0, s.y + s.h + footH - 8);
@@ -839,8 +849,10 @@ cairo_surface_t* drawCabinet(const std::string& name)
         cairo_line_to(cr, s.x + s.w - inset - s.radius, s.y - s.depth);
         cairo_line_to(cr, s.x + s.w - s.radius, s.y + 1);
         cairo_close_path(cr);
-        paintTexture(cr, coveringTexture(static_cast<int>(s.w), static_cast<int>(s.depth) + 2, s.covering.scaled(1.35), s.coveringKind, seed + 2),
-                     s.x, s.y - s.depth);
+        paintTexture(cr,
+                     coveringTexture(static_cast<int>(s.w), static_cast<int>(s.depth) + 2, s.covering.scaled(1.35),
+                                     s.coveringKind, seed + 2, scale),
+                     s.x, s.y - s.depth, scale);
         if (s.handle)
         {
             cairo_save(cr);
@@ -854,14 +866,19 @@ cairo_surface_t* drawCabinet(const std::string& name)
 
     // Front face.
     roundedRect(cr, s.x, s.y, s.w, s.h, s.radius);
-    paintTexture(cr, coveringTexture(static_cast<int>(s.w), static_cast<int>(s.h), s.covering, s.coveringKind, seed + 3), s.x, s.y);
+    paintTexture(
+        cr, coveringTexture(static_cast<int>(s.w), static_cast<int>(s.h), s.covering, s.coveringKind, seed + 3, scale),
+        s.x, s.y, scale);
     if (s.splitY > 0)
     {
         cairo_save(cr);
         roundedRect(cr, s.x, s.y, s.w, s.h, s.radius);
         cairo_clip(cr);
         cairo_rectangle(cr, s.x, s.splitY, s.w, s.y + s.h - s.splitY);
-        paintTexture(cr, coveringTexture(static_cast<int>(s.w), static_cast<int>(s.h), s.lowerCovering, s.coveringKind, seed + 4), s.x, s.y);
+        paintTexture(cr,
+                     coveringTexture(static_cast<int>(s.w), static_cast<int>(s.h), s.lowerCovering, s.coveringKind,
+                                     seed + 4, scale),
+                     s.x, s.y, scale);
         cairo_rectangle(cr, s.x, s.splitY - 1.5, s.w, 3);
         linearFill(cr, 0, s.splitY - 1.5, 0, s.splitY + 1.5, rgb(0xf0f0f0), rgb(0x505050));
         cairo_restore(cr);
@@ -916,7 +933,8 @@ cairo_surface_t* drawCabinet(const std::string& name)
     if (s.clothOn)
     {
         cairo_rectangle(cr, s.gx, s.gy, s.gw, s.gh);
-        paintTexture(cr, clothTexture(static_cast<int>(s.gw) + 1, static_cast<int>(s.gh) + 1, s.cloth, seed + 5), s.gx, s.gy);
+        paintTexture(cr, clothTexture(static_cast<int>(s.gw) + 1, static_cast<int>(s.gh) + 1, s.cloth, seed + 5, scale),
+                     s.gx, s.gy, scale);
         // Cloth over an opening is lit from the front only, so each speaker
         // shows through as a darker disc with its rim catching the lamp.
         for (const auto& sp : set.speakers)
@@ -990,7 +1008,8 @@ cairo_surface_t* drawCabinet(const std::string& name)
     cairo_pattern_destroy(vignette);
 
     cairo_destroy(cr);
-    addGrain(surface, 0, 0, photoWidth, photoHeight, 0.08, seed + 7);
+    addGrain(surface, 0, 0, cairo_image_surface_get_width(surface), cairo_image_surface_get_height(surface), 0.08,
+             seed + 7);
     return surface;
 }
 } // namespace morvane3::pictures

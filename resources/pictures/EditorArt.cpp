@@ -24,29 +24,39 @@ void fillLinear(cairo_t* cr, double y0, double y1, const Colour& a, const Colour
     cairo_pattern_destroy(p);
 }
 
-// Dark leather-grain surface with faint horizontal brushing.
-void texture(cairo_surface_t* surface, int x0, int y0, int w, int h, uint64_t seed, double strength)
+// Dark leather-grain surface with faint horizontal brushing, over the whole
+// surface; w x h is its logical size, so a finer surface gets the same
+// pattern at its own resolution.
+void texture(cairo_surface_t* surface, int w, int h, uint64_t seed, double strength)
 {
     cairo_surface_flush(surface);
     unsigned char* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
-    for (int y = y0; y < y0 + h; ++y)
-    {
-        auto* row = reinterpret_cast<uint32_t*>(data + y * stride);
-        for (int x = x0; x < x0 + w; ++x)
+    const int dw = cairo_image_surface_get_width(surface), dh = cairo_image_surface_get_height(surface);
+    const bool exact = dw == w && dh == h;
+    const double toLogicalX = static_cast<double>(w) / dw, toLogicalY = static_cast<double>(h) / dh;
+    const auto textureRows = [&](int begin, int end) {
+        for (int y = begin; y < end; ++y)
         {
-            const double grain = fractalNoise(x / 2.2, y / 2.2, seed, 2) - 0.5;
-            const double brush = valueNoise(x / 40.0, y * 1.3, seed + 9) - 0.5;
-            const double f = 1.0 + strength * (grain * 0.9 + brush * 0.5);
-            uint32_t out = row[x] & 0xff000000u;
-            for (int shift = 0; shift < 24; shift += 8)
+            auto* row = reinterpret_cast<uint32_t*>(data + y * stride);
+            const double ly = exact ? y : y * toLogicalY;
+            for (int x = 0; x < dw; ++x)
             {
-                const double v = ((row[x] >> shift) & 255u) * f;
-                out |= static_cast<uint32_t>(std::fmin(255.0, std::fmax(0.0, v + 0.5))) << shift;
+                const double lx = exact ? x : x * toLogicalX;
+                const double grain = fractalNoise(lx / 2.2, ly / 2.2, seed, 2) - 0.5;
+                const double brush = valueNoise(lx / 40.0, ly * 1.3, seed + 9) - 0.5;
+                const double f = 1.0 + strength * (grain * 0.9 + brush * 0.5);
+                uint32_t out = row[x] & 0xff000000u;
+                for (int shift = 0; shift < 24; shift += 8)
+                {
+                    const double v = ((row[x] >> shift) & 255u) * f;
+                    out |= static_cast<uint32_t>(std::fmin(255.0, std::fmax(0.0, v + 0.5))) << shift;
+                }
+                row[x] = out;
             }
-            row[x] = out;
         }
-    }
+    };
+    forRowsInParallel(dh, textureRows);
     cairo_surface_mark_dirty(surface);
 }
 
@@ -161,15 +171,15 @@ void drawLightSocket(cairo_t* cr, double x, double y)
 }
 } // namespace
 
-cairo_surface_t* drawEqPanel()
+cairo_surface_t* drawEqPanel(double scale)
 {
-    cairo_surface_t* surface = newSurface(CAIRO_FORMAT_RGB24, eqPanelWidth, eqPanelHeight);
-    cairo_t* cr = cairo_create(surface);
+    cairo_surface_t* surface = newSurface(CAIRO_FORMAT_RGB24, eqPanelWidth, eqPanelHeight, scale);
+    cairo_t* cr = createLogicalContext(surface, eqPanelWidth, eqPanelHeight);
     cairo_rectangle(cr, 0, 0, eqPanelWidth, eqPanelHeight);
     fillLinear(cr, 0, eqPanelHeight, rgb(0x36373b), rgb(0x1e1f22));
     cairo_destroy(cr);
-    texture(surface, 0, 0, eqPanelWidth, eqPanelHeight, 0x5eed, 0.12);
-    cr = cairo_create(surface);
+    texture(surface, eqPanelWidth, eqPanelHeight, 0x5eed, 0.12);
+    cr = createLogicalContext(surface, eqPanelWidth, eqPanelHeight);
 
     bevel(cr, 0, 0, eqPanelWidth, eqPanelHeight, 3, true);
     // Group separators: filters | mid bands | level.
@@ -197,16 +207,16 @@ cairo_surface_t* drawEqPanel()
     return surface;
 }
 
-cairo_surface_t* drawEditorBackground()
+cairo_surface_t* drawEditorBackground(double scale)
 {
     const int w = 810, h = 600;
-    cairo_surface_t* surface = newSurface(CAIRO_FORMAT_RGB24, w, h);
-    cairo_t* cr = cairo_create(surface);
+    cairo_surface_t* surface = newSurface(CAIRO_FORMAT_RGB24, w, h, scale);
+    cairo_t* cr = createLogicalContext(surface, w, h);
     cairo_rectangle(cr, 0, 0, w, h);
     fillLinear(cr, 0, h, rgb(0x242528), rgb(0x141416));
     cairo_destroy(cr);
-    texture(surface, 0, 0, w, h, 0xbac6, 0.16);
-    cr = cairo_create(surface);
+    texture(surface, w, h, 0xbac6, 0.16);
+    cr = createLogicalContext(surface, w, h);
 
     // Title strip.
     cairo_rectangle(cr, 0, 0, w, 40);
@@ -291,10 +301,10 @@ cairo_surface_t* drawEditorBackground()
     return surface;
 }
 
-cairo_surface_t* drawMuteButton(bool on)
+cairo_surface_t* drawMuteButton(bool on, double scale)
 {
-    cairo_surface_t* surface = newSurface(CAIRO_FORMAT_ARGB32, 24, 15);
-    cairo_t* cr = cairo_create(surface);
+    cairo_surface_t* surface = newSurface(CAIRO_FORMAT_ARGB32, 24, 15, scale);
+    cairo_t* cr = createLogicalContext(surface, 24, 15);
     roundedRect(cr, 0.5, 0.5, 23, 14, 3);
     if (on)
         fillLinear(cr, 0, 15, rgb(0xff5a4a), rgb(0x9a0c08));
@@ -314,10 +324,10 @@ cairo_surface_t* drawMuteButton(bool on)
     return surface;
 }
 
-cairo_surface_t* drawBypassLight(bool lit)
+cairo_surface_t* drawBypassLight(bool lit, double scale)
 {
-    cairo_surface_t* surface = newSurface(CAIRO_FORMAT_ARGB32, 11, 11);
-    cairo_t* cr = cairo_create(surface);
+    cairo_surface_t* surface = newSurface(CAIRO_FORMAT_ARGB32, 11, 11, scale);
+    cairo_t* cr = createLogicalContext(surface, 11, 11);
     cairo_arc(cr, 5.5, 5.5, 5.2, 0, 2 * pi);
     cairo_pattern_t* p = cairo_pattern_create_radial(4.6, 4.2, 0.3, 5.5, 5.5, 5.5);
     if (lit)

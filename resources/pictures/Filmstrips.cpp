@@ -2,6 +2,7 @@
 
 #include "Art.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace morvane3::pictures
@@ -87,6 +88,18 @@ void drawKnob(cairo_t* cr, double cx, double cy, double radius, double angle)
     cairo_set_source_rgb(cr, 0.93, 0.22, 0.1);
     cairo_stroke(cr);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+}
+
+cairo_surface_t* drawKnobFrame(const KnobSpec& spec, int index, double scale)
+{
+    cairo_surface_t* surface = newSurface(CAIRO_FORMAT_ARGB32, spec.frameWidth, spec.frameHeight, scale);
+    cairo_t* cr = createLogicalContext(surface, spec.frameWidth, spec.frameHeight);
+    cairo_rectangle(cr, 0, 0, spec.frameWidth, spec.frameHeight);
+    cairo_clip(cr);
+    drawKnob(cr, spec.frameWidth / 2.0, spec.centreY, spec.radius,
+             frameAngle(std::clamp(index, 0, filmstripFrames - 1)));
+    cairo_destroy(cr);
+    return surface;
 }
 
 cairo_surface_t* drawFilmstrip(const KnobSpec& spec)

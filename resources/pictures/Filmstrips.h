@@ -15,6 +15,10 @@ double frameAngle(int index);
 // Draws one knob centred at (cx, cy) with its pointer at `angle`.
 void drawKnob(cairo_t* cr, double cx, double cy, double radius, double angle);
 
+// One frame alone, frameWidth x frameHeight logical pixels drawn `scale`
+// times as fine, for editors larger than 100 %; the caller destroys it.
+cairo_surface_t* drawKnobFrame(const KnobSpec& spec, int index, double scale);
+
 // A new ARGB32 surface of frameWidth x (127 * frameHeight); the caller destroys it.
 cairo_surface_t* drawFilmstrip(const KnobSpec& spec);
 } // namespace morvane3::pictures

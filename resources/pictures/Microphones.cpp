@@ -246,7 +246,7 @@ Point placementTarget(const OverlaySet& set, const std::string& position)
 }
 
 cairo_surface_t* drawPlacement(const OverlaySet& set, const std::string& microphone, const std::string& position,
-                               const std::string& distance)
+                               const std::string& distance, double pixelScale)
 {
     const Model model = modelOf(microphone);
     int d = 0;
@@ -274,8 +274,8 @@ cairo_surface_t* drawPlacement(const OverlaySet& set, const std::string& microph
     const double shadowBlur = 2 + 4 * d;
     const double shadowAlpha = 0.55 - 0.15 * d;
 
-    cairo_surface_t* surface = newSurface(CAIRO_FORMAT_ARGB32, photoWidth, photoHeight);
-    cairo_t* cr = cairo_create(surface);
+    cairo_surface_t* surface = newSurface(CAIRO_FORMAT_ARGB32, photoWidth, photoHeight, pixelScale);
+    cairo_t* cr = createLogicalContext(surface, photoWidth, photoHeight);
 
     auto toMic = [&](cairo_t* c, double dx, double dy) {
         cairo_translate(c, tip.x + dx, tip.y + dy);

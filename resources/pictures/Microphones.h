@@ -19,7 +19,8 @@ struct Point
 // Where the capsule aims in the photograph.
 Point placementTarget(const OverlaySet& set, const std::string& position);
 
-// A new ARGB32 surface of 388 x 252 pixels; the caller destroys it.
+// A new ARGB32 surface of 388 x 252 logical pixels, drawn `pixelScale` times
+// as fine; the caller destroys it.
 cairo_surface_t* drawPlacement(const OverlaySet& set, const std::string& microphone, const std::string& position,
-                               const std::string& distance);
+                               const std::string& distance, double pixelScale = 1.0);
 } // namespace morvane3::pictures

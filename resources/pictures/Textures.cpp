@@ -14,26 +14,58 @@ uint32_t premultiplied(double r, double g, double b, double a)
     return (c(a) << 24) | (c(r * a) << 16) | (c(g * a) << 8) | c(b * a);
 }
 
-template <typename Shader>
-cairo_surface_t* shade(int w, int h, Shader&& shader)
+// Where a device pixel of a texture drawn `scale` times as fine lies in the
+// texture's own logical pixels. Patterns built on the logical lattice (threads,
+// weave cells) read `cellX`/`cellY`, smooth fields read `x`/`y`, and grain
+// reads the device pixel itself, so it stays as fine as the screen at any size.
+struct Texel
 {
-    cairo_surface_t* s = newSurface(CAIRO_FORMAT_ARGB32, w, h);
+    int cellX, cellY;        // logical pixel containing the device pixel
+    double x, y;             // logical position of the device pixel's corner
+    double centreX, centreY; // logical position of its centre
+    int deviceX, deviceY;
+};
+
+template <typename Shader>
+cairo_surface_t* shade(int w, int h, double scale, Shader&& shader)
+{
+    cairo_surface_t* s = newSurface(CAIRO_FORMAT_ARGB32, w, h, scale);
+    const int dw = cairo_image_surface_get_width(s), dh = cairo_image_surface_get_height(s);
+    const bool exact = dw == w && dh == h;
+    const double toLogicalX = static_cast<double>(w) / dw, toLogicalY = static_cast<double>(h) / dh;
     unsigned char* data = cairo_image_surface_get_data(s);
     const int stride = cairo_image_surface_get_stride(s);
-    for (int y = 0; y < h; ++y)
-    {
-        auto* row = reinterpret_cast<uint32_t*>(data + y * stride);
-        for (int x = 0; x < w; ++x)
-            row[x] = shader(x, y);
-    }
+    const auto shadeRows = [&](int begin, int end) {
+        for (int y = begin; y < end; ++y)
+        {
+            auto* row = reinterpret_cast<uint32_t*>(data + y * stride);
+            for (int x = 0; x < dw; ++x)
+            {
+                Texel t {x, y, static_cast<double>(x), static_cast<double>(y), x + 0.5, y + 0.5, x, y};
+                if (!exact)
+                {
+                    t.x = x * toLogicalX;
+                    t.y = y * toLogicalY;
+                    t.centreX = (x + 0.5) * toLogicalX;
+                    t.centreY = (y + 0.5) * toLogicalY;
+                    t.cellX = static_cast<int>(std::floor(t.centreX));
+                    t.cellY = static_cast<int>(std::floor(t.centreY));
+                }
+                row[x] = shader(t);
+            }
+        }
+    };
+    forRowsInParallel(dh, shadeRows);
     cairo_surface_mark_dirty(s);
     return s;
 }
 } // namespace
 
-cairo_surface_t* coveringTexture(int w, int h, const Colour& base, Covering kind, uint64_t seed)
+cairo_surface_t* coveringTexture(int w, int h, const Colour& base, Covering kind, uint64_t seed, double scale)
 {
-    return shade(w, h, [&](int x, int y) {
+    return shade(w, h, scale, [&](const Texel& t) {
+        const double x = t.x, y = t.y;
+        const int px = t.deviceX, py = t.deviceY;
         double f = 1.0;
         switch (kind)
         {
@@ -43,7 +75,7 @@ cairo_surface_t* coveringTexture(int w, int h, const Colour& base, Covering kind
             // light direction reads as relief lit from above.
             const double a = fractalNoise(x / 1.7, y / 1.7, seed, 2);
             const double b = fractalNoise(x / 1.7, (y - 1) / 1.7, seed, 2);
-            f = 0.92 + 0.16 * a + 0.55 * (b - a) + 0.05 * (pixelNoise(x, y, seed + 1) - 0.5);
+            f = 0.92 + 0.16 * a + 0.55 * (b - a) + 0.05 * (pixelNoise(px, py, seed + 1) - 0.5);
             break;
         }
         case Covering::Bronco:
@@ -55,28 +87,29 @@ cairo_surface_t* coveringTexture(int w, int h, const Colour& base, Covering kind
             break;
         }
         case Covering::Smooth:
-            f = 0.97 + 0.06 * fractalNoise(x / 9.0, y / 9.0, seed, 3) + 0.03 * (pixelNoise(x, y, seed) - 0.5);
+            f = 0.97 + 0.06 * fractalNoise(x / 9.0, y / 9.0, seed, 3) + 0.03 * (pixelNoise(px, py, seed) - 0.5);
             break;
         case Covering::Twill:
         {
-            const int d = ((x + y) % 6 + 6) % 6;
+            const int d = ((t.cellX + t.cellY) % 6 + 6) % 6;
             const double thread = d < 3 ? 1.08 : 0.86;
-            const int across = ((x - y) % 3 + 3) % 3;
+            const int across = ((t.cellX - t.cellY) % 3 + 3) % 3;
             const double stain = 0.85 + 0.25 * fractalNoise(x / 30.0, y / 30.0, seed, 3);
-            f = thread * (across == 0 ? 0.94 : 1.0) * stain + 0.08 * (pixelNoise(x, y, seed) - 0.5);
+            f = thread * (across == 0 ? 0.94 : 1.0) * stain + 0.08 * (pixelNoise(px, py, seed) - 0.5);
             break;
         }
         case Covering::Carpet:
-            f = 0.8 + 0.4 * pixelNoise(x, y, seed) * (0.6 + 0.4 * fractalNoise(x / 3.0, y / 3.0, seed + 5, 2));
+            f = 0.8 + 0.4 * pixelNoise(px, py, seed) * (0.6 + 0.4 * fractalNoise(x / 3.0, y / 3.0, seed + 5, 2));
             break;
         }
         return premultiplied(base.r * f, base.g * f, base.b * f, 1.0);
     });
 }
 
-cairo_surface_t* clothTexture(int w, int h, const Cloth& cloth, uint64_t seed)
+cairo_surface_t* clothTexture(int w, int h, const Cloth& cloth, uint64_t seed, double scale)
 {
-    return shade(w, h, [&](int x, int y) {
+    return shade(w, h, scale, [&](const Texel& t) {
+        const int x = t.cellX, y = t.cellY;
         Colour c = cloth.main;
         double a = cloth.alpha;
         switch (cloth.weave)
@@ -135,10 +168,10 @@ cairo_surface_t* clothTexture(int w, int h, const Cloth& cloth, uint64_t seed)
             const double yc = (row + 0.5) * pitch * 0.866;
             const double offset = (row % 2) * pitch / 2.0;
             const double xc = std::floor((x - offset) / pitch) * pitch + offset + pitch / 2.0;
-            const double d = std::hypot(x + 0.5 - xc, y + 0.5 - yc);
+            const double d = std::hypot(t.centreX - xc, t.centreY - yc);
             const double edge = std::clamp(d - 1.9, 0.0, 1.0);
             a = cloth.alpha * edge;
-            c = c.scaled(d < 3.0 && y + 0.5 < yc ? 0.75 : 1.0);
+            c = c.scaled(d < 3.0 && t.centreY < yc ? 0.75 : 1.0);
             break;
         }
         }

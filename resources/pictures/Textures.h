@@ -34,6 +34,7 @@ struct Cloth
     double alpha;  // opacity of the threads; the speakers show through the rest
 };
 
-cairo_surface_t* coveringTexture(int w, int h, const Colour& base, Covering kind, uint64_t seed);
-cairo_surface_t* clothTexture(int w, int h, const Cloth& cloth, uint64_t seed);
+// w x h are logical pixels; `scale` > 1 draws the texture that much finer.
+cairo_surface_t* coveringTexture(int w, int h, const Colour& base, Covering kind, uint64_t seed, double scale = 1.0);
+cairo_surface_t* clothTexture(int w, int h, const Cloth& cloth, uint64_t seed, double scale = 1.0);
 } // namespace morvane3::pictures

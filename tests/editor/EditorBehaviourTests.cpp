@@ -40,7 +40,7 @@ protected:
     void SetUp() override { tick(); } // the window as the user first sees it
 };
 
-TEST_F(EditorBehaviour, FirstRefreshShowsTheProcessorAndRequestsOneLoadPerChannel)
+TEST_F(EditorBehaviour, FirstRefreshShowsTheProcessorAndAsksOnlyForWhatIsNotLoadedYet)
 {
     EXPECT_EQ(control<juce::ComboBox>("C1Cabinet").getText(), "1960");
     EXPECT_EQ(control<juce::ComboBox>("C2MicDistance").getText(), "Close");
@@ -49,22 +49,53 @@ TEST_F(EditorBehaviour, FirstRefreshShowsTheProcessorAndRequestsOneLoadPerChanne
     EXPECT_EQ(control<FilmStripKnob>("C2LMF").getValue(), 300.0);
     EXPECT_EQ(editor->getLoadedIrName(0), "1960 121 On Axis Close");
     EXPECT_EQ(editor->getLoadedIrName(1), "1960 121 On Axis Close");
+    // This processor was never prepared, so it had loaded nothing yet.
     EXPECT_EQ(editor->getLoadRequestCount(0), 1);
     EXPECT_EQ(editor->getLoadRequestCount(1), 1);
+    EXPECT_EQ(processor->getLoadedImpulseResponseName(0), "1960 121 On Axis Close");
 
     tick(); // an idle editor asks for nothing more
     EXPECT_EQ(editor->getLoadRequestCount(0), 1);
     EXPECT_EQ(editor->getLoadRequestCount(1), 1);
 }
 
-TEST_F(EditorBehaviour, OpeningTheEditorAgainRequestsOneLoadPerChannelAgain)
+namespace
 {
+struct HostNotificationCounter : juce::AudioProcessorListener
+{
+    void audioProcessorParameterChanged(juce::AudioProcessor*, int, float) override { ++writes; }
+    void audioProcessorChanged(juce::AudioProcessor*, const ChangeDetails&) override {}
+    int writes = 0;
+};
+} // namespace
+
+TEST_F(EditorBehaviour, OpeningTheEditorAgainReloadsNothingAndTellsTheHostNothing)
+{
+    editor.reset();
+    // Host writes while the window is closed: a switch and a selection.
+    processor->setParameterValue(c1Mute, 1.0f);
+    processor->setParameterValue(c2HPFBypass, 1.0f);
+    processor->applyPendingSelectionChanges();
+    HostNotificationCounter host;
+    processor->addListener(&host);
+
     editor = std::make_unique<Morvane3AudioProcessorEditor>(*processor);
+    tick();
+    tick();
     EXPECT_EQ(editor->getLoadRequestCount(0), 0);
+    EXPECT_EQ(editor->getLoadRequestCount(1), 0);
+    EXPECT_EQ(host.writes, 0);
+    EXPECT_TRUE(control<juce::DrawableButton>("C1Mute").getToggleState());
+    EXPECT_TRUE(control<juce::DrawableButton>("C2HPFBypass").getToggleState());
+    EXPECT_EQ(control<juce::DrawableButton>("C2HPFBypass").getTooltip(), "High Pass Filter Bypassed");
+    EXPECT_EQ(editor->getLoadedIrName(1), "1960 121 On Axis Close");
+
+    // A host change of a selection after opening still loads, once.
+    processor->setParameterValue(c2Cabinet, 0.2f);
     tick();
-    tick();
-    EXPECT_EQ(editor->getLoadRequestCount(0), 1);
     EXPECT_EQ(editor->getLoadRequestCount(1), 1);
+    EXPECT_EQ(processor->getLoadedImpulseResponseName(1), "Motown 121 On Axis Close");
+    processor->removeListener(&host);
 }
 
 TEST_F(EditorBehaviour, SelectingMotownWritesTheCodeAndLoadsItsResponseOnce)

@@ -37,18 +37,25 @@ std::vector<MenuEntry> menuOf(juce::ComboBox& box)
 
 using EditorLayout = EditorFixture;
 
-TEST_F(EditorLayout, WindowIsAFixed810By600Panel)
+TEST_F(EditorLayout, WindowOpensAt810By600AndResizesInItsProportionsUpToTwice)
 {
     EXPECT_EQ(editor->getWidth(), 810);
     EXPECT_EQ(editor->getHeight(), 600);
-    EXPECT_FALSE(editor->isResizable());
+    EXPECT_TRUE(editor->isResizable());
+    auto* constrainer = editor->getConstrainer();
+    ASSERT_NE(constrainer, nullptr);
+    EXPECT_EQ(constrainer->getMinimumWidth(), 810);
+    EXPECT_EQ(constrainer->getMaximumWidth(), 1620);
+    EXPECT_DOUBLE_EQ(constrainer->getFixedAspectRatio(), 810.0 / 600.0);
     EXPECT_FALSE(editor->getMouseClickGrabsKeyboardFocus());
     EXPECT_TRUE(editor->isKeyboardFocusContainer());
 }
 
 TEST_F(EditorLayout, ControlsAreChildrenInCreationOrderNamedByIdentifier)
 {
-    ASSERT_EQ(editor->getNumChildComponents(), 43);
+    // The 43 controls, then the framework's resize handle.
+    ASSERT_EQ(editor->getNumChildComponents(), 44);
+    EXPECT_NE(dynamic_cast<juce::ResizableCornerComponent*>(editor->getChildComponent(43)), nullptr);
     for (int i = 0; i < 43; ++i)
     {
         const auto* child = editor->getChildComponent(i);

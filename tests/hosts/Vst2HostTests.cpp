@@ -5,13 +5,29 @@
 #endif
 #include <pluginterfaces/fst/fst.h>
 
+#include "resources/pictures/Cabinets.h"
+#include "resources/pictures/Catalogue.h"
+#include "resources/pictures/EditorArt.h"
+#include "resources/pictures/Filmstrips.h"
+#include "resources/pictures/Microphones.h"
+
 #include <gtest/gtest.h>
 
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <cairo.h>
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
+#include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,11 +40,38 @@ namespace
 using Entry = AEffect* (*) (audioMasterCallback);
 
 int hostVersion = 2400;
+std::atomic<int> automationMessages {0}; // audioMasterAutomate calls received
+
+// The plug-in keeps per-user files below HOME (the editor's size): a fresh
+// HOME, set before the library is loaded, keeps the user's own away.
+const std::filesystem::path testHome = [] {
+    char pattern[] = "/tmp/morvane3-hosts-tests-XXXXXX";
+    const char* made = ::mkdtemp(pattern);
+    if (made == nullptr)
+        return std::filesystem::path();
+    ::setenv("HOME", made, 1);
+    std::atexit([] { std::filesystem::remove_all(testHome); });
+    return std::filesystem::path(made);
+}();
+
+// The framework looks up the window-manager atoms when the library starts and
+// uses them only if they exist; a bare X server without a window manager lacks
+// them (any desktop has them). Made before the library loads, on a connection
+// held open so that the server does not reset and forget them.
+Display* const atomKeeper = [] {
+    Display* display = std::getenv("DISPLAY") != nullptr ? XOpenDisplay(nullptr) : nullptr;
+    if (display != nullptr)
+        for (const char* atom : {"WM_PROTOCOLS", "WM_TAKE_FOCUS", "WM_DELETE_WINDOW", "_NET_WM_PING", "WM_CHANGE_STATE",
+                                 "WM_STATE", "_NET_WM_WINDOW_TYPE", "_NET_WM_STATE", "_NET_WM_STATE_HIDDEN"})
+            XInternAtom(display, atom, False);
+    return display;
+}();
 
 t_fstPtrInt hostCallback(AEffect*, int opcode, int, t_fstPtrInt, void*, float)
 {
     switch (opcode)
     {
+    case audioMasterAutomate: ++automationMessages; return 0;
     case audioMasterVersion: return hostVersion;
     case audioMasterGetSampleRate: return 44100;
     case audioMasterGetBlockSize: return 512;
@@ -541,11 +584,332 @@ TEST_F(Vst2Host, AtAnUnusualHostRateTheCabinetKeepsItsPitch)
 
 // The binary opens the plug-in's own window, not a generic parameter editor:
 // the processor builds without the editor, so the plug-in's assembly must add it.
-TEST_F(Vst2Host, TheEditorIsThePluginsOwnFixedWindow)
+TEST_F(Vst2Host, TheEditorIsThePluginsOwnWindowAt810By600)
 {
     ERect* rect = nullptr;
     ASSERT_NE(Plugin::dispatch(effect, effEditGetRect, 0, 0, &rect), 0);
     ASSERT_NE(rect, nullptr);
     EXPECT_EQ(rect->right - rect->left, 810);
     EXPECT_EQ(rect->bottom - rect->top, 600);
+}
+
+namespace
+{
+t_fstPtrInt setHostScale(AEffect* effect, float scale)
+{
+    // The framework's vendor call for a host's scale: 'PreS', 'AeCs', the scale.
+    return Plugin::dispatch(effect, effVendorSpecific, 0x50726553, 0x41654373, nullptr, scale);
+}
+
+std::pair<int, int> editorSize(AEffect* effect)
+{
+    ERect* rect = nullptr;
+    if (Plugin::dispatch(effect, effEditGetRect, 0, 0, &rect) == 0 || rect == nullptr)
+        return {0, 0};
+    return {rect->right - rect->left, rect->bottom - rect->top};
+}
+
+void writeWindowSettings(const std::string& text)
+{
+    std::filesystem::create_directories(testHome / ".config" / "Morvane3");
+    std::ofstream(testHome / ".config" / "Morvane3" / "window.xml") << text;
+}
+} // namespace
+
+TEST_F(Vst2Host, TheEditorOpensAtTheHostsScaleOrTheRememberedSize)
+{
+    ASSERT_FALSE(testHome.empty());
+    EXPECT_EQ(setHostScale(effect, 1.5f), 1);
+    EXPECT_EQ(editorSize(effect), std::make_pair(1215, 900));
+    setHostScale(effect, 2.0f);
+    EXPECT_EQ(editorSize(effect), std::make_pair(1620, 1200));
+
+    // Without a host scale: the size the user left, and 100 % from a damaged file.
+    for (const auto& [settings, size] : {std::pair {std::string("<MORVANE3WINDOW scale=\"1.5\"/>"), std::make_pair(1215, 900)},
+                                         {std::string("<MORVANE3WINDOW scale=\"1."), std::make_pair(810, 600)},
+                                         {std::string("\x7f\x45garbage"), std::make_pair(810, 600)}})
+    {
+        writeWindowSettings(settings);
+        Plugin::close(effect);
+        effect = plugin().open();
+        ASSERT_NE(effect, nullptr);
+        EXPECT_EQ(editorSize(effect), size) << settings;
+    }
+    std::filesystem::remove(testHome / ".config" / "Morvane3" / "window.xml");
+}
+
+namespace
+{
+// An impulse and the cabinet's ringing after it, block by block; `during`
+// runs right after the impulse's block, and the host sleeps between blocks
+// so that the plug-in's message thread runs what the host asked for.
+std::vector<float> ringing(AEffect* effect, const std::function<void()>& during)
+{
+    Plugin::dispatch(effect, effSetSampleRate, 0, 0, nullptr, 44100.0f);
+    Plugin::dispatch(effect, effSetBlockSize, 0, 512);
+    Plugin::dispatch(effect, effMainsChanged, 0, 1);
+    std::vector<std::vector<float>> in(2, std::vector<float>(512, 0.0f)), out(2, std::vector<float>(512, 0.0f));
+    std::vector<float> recorded;
+    for (int block = 0; block < 40; ++block)
+    {
+        in[0][0] = block == 4 ? 1.0f : 0.0f;
+        process(effect, in, out, 512);
+        if (block >= 4)
+            recorded.insert(recorded.end(), out[0].begin(), out[0].end());
+        if (block == 4)
+            during();
+        if (block > 4)
+        {
+            usleep(15000);
+            Plugin::dispatch(effect, effEditIdle); // as hosts do while a window may be open
+        }
+    }
+    Plugin::dispatch(effect, effMainsChanged, 0, 0);
+    return recorded;
+}
+
+// Largest difference against the reference's peak. Two instances agree only
+// to rounding (FFTW may choose other code paths for other memory alignments),
+// about 1e-5 here; a reload of the response cuts the ringing by far more.
+double relativeDifference(const std::vector<float>& a, const std::vector<float>& reference)
+{
+    double difference = 0.0, peak = 0.0;
+    for (size_t i = 0; i < std::min(a.size(), reference.size()); ++i)
+    {
+        difference = std::max(difference, std::fabs((double) a[i] - (double) reference[i]));
+        peak = std::max(peak, std::fabs((double) reference[i]));
+    }
+    return peak > 0.0 ? difference / peak : 1.0;
+}
+} // namespace
+
+// Opening the editor shows what plays: no parameter goes back to the host and
+// no response is loaded again (a new convolution would cut the ringing).
+TEST_F(Vst2Host, OpeningTheEditorSendsNoAutomationAndReloadsNothing)
+{
+    const auto undisturbed = ringing(effect, [] {});
+    Plugin::close(effect);
+
+    effect = plugin().open();
+    ASSERT_NE(effect, nullptr);
+    automationMessages = 0;
+    const auto withEditor = ringing(effect, [&] { EXPECT_NE(editorSize(effect).first, 0); });
+    EXPECT_EQ(automationMessages.load(), 0);
+    ASSERT_EQ(withEditor.size(), undisturbed.size());
+    EXPECT_LT(relativeDifference(withEditor, undisturbed), 1.0e-4); // the ringing is untouched
+    Plugin::close(effect);
+
+    // The comparison sees a reload.
+    effect = plugin().open();
+    ASSERT_NE(effect, nullptr);
+    const auto reloaded = ringing(effect, [&] {
+        effect->setParameter(effect, 12, 0.2f); // C2 to another cabinet and back
+        usleep(200000);
+        effect->setParameter(effect, 12, 0.01f);
+    });
+    EXPECT_GT(relativeDifference(reloaded, undisturbed), 1.0e-3);
+}
+
+// The editor in a real window of this host, at 100 %, at 150 % (the size the
+// user left) and at 200 % (the host's scale): the window's size, and the
+// cabinet picture as the screen shows it set against the picture drawn for
+// that size and against the 100 % picture enlarged.
+namespace
+{
+struct Rgb
+{
+    double r, g, b;
+};
+using Pixels = std::vector<Rgb>; // row by row
+
+Pixels pixelsOf(cairo_surface_t* surface, int x, int y, int width, int height)
+{
+    cairo_surface_flush(surface);
+    Pixels pixels;
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    for (int py = y; py < y + height; ++py)
+        for (int px = x; px < x + width; ++px)
+        {
+            uint32_t p;
+            std::memcpy(&p, data + py * cairo_image_surface_get_stride(surface) + px * 4, 4);
+            pixels.push_back({double((p >> 16) & 255), double((p >> 8) & 255), double(p & 255)});
+        }
+    cairo_surface_destroy(surface);
+    return pixels;
+}
+
+// The photograph with the placement picture over it, drawn by the picture
+// generator's code at `scale`.
+Pixels drawnChannelPicture(double scale, int& width, int& height)
+{
+    using namespace morvane3::pictures;
+    cairo_surface_t* photo = drawCabinet("1960", scale);
+    cairo_surface_t* placement = drawPlacement(overlaySetOf("1960"), "121", "On Axis", "Close", scale);
+    cairo_t* cr = cairo_create(photo);
+    cairo_set_source_surface(cr, placement, 0, 0);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_destroy(placement);
+    width = cairo_image_surface_get_width(photo);
+    height = cairo_image_surface_get_height(photo);
+    return pixelsOf(photo, 0, 0, width, height);
+}
+
+// The channel level knob (frame 63, its default) over the panel beneath it,
+// at the window position (x, y) that the panel at (panelX, panelY) covers.
+Pixels drawnLevelKnob(double scale, int x, int y, int panelX, int panelY, int& width, int& height)
+{
+    using namespace morvane3::pictures;
+    cairo_surface_t* panel = drawEqPanel(scale);
+    cairo_surface_t* frame = drawKnobFrame(knobSpec("knobChannelLevel"), 63, scale);
+    width = cairo_image_surface_get_width(frame);
+    height = cairo_image_surface_get_height(frame);
+    cairo_t* cr = cairo_create(panel);
+    cairo_set_source_surface(cr, frame, x - panelX, y - panelY);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_destroy(frame);
+    return pixelsOf(panel, x - panelX, y - panelY, width, height);
+}
+
+// Bilinear enlargement, as a host's zoom of a fixed-size window does it.
+Pixels enlarged(const Pixels& source, int sw, int sh, int width, int height)
+{
+    Pixels out;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+        {
+            const double fx = std::clamp((x + 0.5) * sw / width - 0.5, 0.0, sw - 1.0);
+            const double fy = std::clamp((y + 0.5) * sh / height - 0.5, 0.0, sh - 1.0);
+            const int x0 = (int) fx, y0 = (int) fy, x1 = std::min(x0 + 1, sw - 1), y1 = std::min(y0 + 1, sh - 1);
+            const double tx = fx - x0, ty = fy - y0;
+            const auto at = [&](int px, int py) { return source[(size_t) (py * sw + px)]; };
+            const auto mix = [&](double a, double b, double c, double d) {
+                return (a * (1 - tx) + b * tx) * (1 - ty) + (c * (1 - tx) + d * tx) * ty;
+            };
+            const auto a = at(x0, y0), b = at(x1, y0), c = at(x0, y1), d = at(x1, y1);
+            out.push_back({mix(a.r, b.r, c.r, d.r), mix(a.g, b.g, c.g, d.g), mix(a.b, b.b, c.b, d.b)});
+        }
+    return out;
+}
+
+double psnr(const Pixels& a, const Pixels& b, double& meanAbsolute)
+{
+    double squares = 0.0, absolute = 0.0;
+    for (size_t i = 0; i < a.size(); ++i)
+        for (const double d : {a[i].r - b[i].r, a[i].g - b[i].g, a[i].b - b[i].b})
+        {
+            squares += d * d;
+            absolute += std::fabs(d);
+        }
+    meanAbsolute = absolute / (3.0 * a.size());
+    const double mse = squares / (3.0 * a.size());
+    return mse > 0.0 ? 10.0 * std::log10(255.0 * 255.0 / mse) : 99.0;
+}
+
+// Opens the editor into a window of our own, lets the plug-in paint it and
+// reads the window's pixels in each of `areas` (x, y, w, h). The window is
+// moved so that each area lies on the screen, which may be smaller than the
+// window; the plug-in paints what comes into view.
+std::vector<Pixels> screenshot(Display* display, AEffect* effect, const std::vector<std::array<int, 4>>& areas)
+{
+    const auto [width, height] = editorSize(effect);
+    const Window parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, (unsigned) width, (unsigned) height, 0, 0, 0);
+    XMapWindow(display, parent);
+    XSync(display, False);
+    Plugin::dispatch(effect, effEditOpen, 0, 0, reinterpret_cast<void*>(parent));
+    const auto idle = [&](int rounds) {
+        for (int i = 0; i < rounds; ++i)
+        {
+            Plugin::dispatch(effect, effEditIdle);
+            usleep(20000);
+        }
+    };
+    idle(50); // the first refresh, then the paint it asks for
+
+    std::vector<Pixels> shots;
+    for (const auto& [x, y, w, h] : areas)
+    {
+        XMoveWindow(display, parent, -x, -y);
+        XSync(display, False);
+        idle(15);
+        XSync(display, False);
+        Pixels pixels;
+        if (XImage* image = XGetImage(display, parent, x, y, (unsigned) w, (unsigned) h, AllPlanes, ZPixmap))
+        {
+            for (int py = 0; py < h; ++py)
+                for (int px = 0; px < w; ++px)
+                {
+                    const unsigned long p = XGetPixel(image, px, py);
+                    pixels.push_back({double((p >> 16) & 255), double((p >> 8) & 255), double(p & 255)});
+                }
+            XDestroyImage(image);
+        }
+        shots.push_back(std::move(pixels));
+    }
+    Plugin::dispatch(effect, effEditClose);
+    XDestroyWindow(display, parent);
+    XSync(display, False);
+    return shots;
+}
+} // namespace
+
+TEST_F(Vst2Host, TheEditorsWindowShowsPicturesDrawnForItsSize)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr)
+        GTEST_SKIP() << "no X display";
+    int width100 = 0, height100 = 0, knobWidth100 = 0, knobHeight100 = 0;
+    const Pixels photoAt100 = drawnChannelPicture(1.0, width100, height100);
+    const Pixels knobAt100 = drawnLevelKnob(1.0, 305, 505, 10, 441, knobWidth100, knobHeight100);
+
+    for (const double scale : {1.0, 1.5, 2.0})
+    {
+        if (scale == 1.5)
+            writeWindowSettings("<MORVANE3WINDOW scale=\"1.5\"/>");
+        if (scale == 2.0)
+        {
+            std::filesystem::remove(testHome / ".config" / "Morvane3" / "window.xml");
+            setHostScale(effect, 2.0f);
+        }
+        const auto at = [scale](int v) { return (int) std::lround(v * scale); };
+        EXPECT_EQ(editorSize(effect), std::make_pair(at(810), at(600)));
+
+        int photoWidth = 0, photoHeight = 0, knobWidth = 0, knobHeight = 0;
+        const Pixels photo = drawnChannelPicture(scale, photoWidth, photoHeight);
+        const Pixels knob = drawnLevelKnob(scale, at(305), at(505), at(10), at(441), knobWidth, knobHeight);
+        const auto shots = screenshot(display, effect,
+                                      {{at(11), at(79), photoWidth, photoHeight}, {at(305), at(505), knobWidth, knobHeight}});
+        ASSERT_EQ(shots[0].size(), photo.size());
+        ASSERT_EQ(shots[1].size(), knob.size());
+        const struct
+        {
+            const char* name;
+            const Pixels &onScreen, &drawn;
+            Pixels enlargedFrom100;
+        } regions[] = {
+            {"cabinet picture", shots[0], photo, enlarged(photoAt100, width100, height100, photoWidth, photoHeight)},
+            {"level knob", shots[1], knob, enlarged(knobAt100, knobWidth100, knobHeight100, knobWidth, knobHeight)},
+        };
+        for (const auto& region : regions)
+        {
+            double madDrawn = 0.0, madEnlarged = 0.0;
+            const double psnrDrawn = psnr(region.onScreen, region.drawn, madDrawn);
+            const double psnrEnlarged = psnr(region.onScreen, region.enlargedFrom100, madEnlarged);
+            std::printf("VST2 window at %.0f %%: %s vs drawn at size: PSNR %.1f dB, MAD %.2f; vs 100 %% enlarged: PSNR %.1f dB, "
+                        "MAD %.2f\n",
+                        scale * 100, region.name, psnrDrawn, madDrawn, psnrEnlarged, madEnlarged);
+            EXPECT_GT(psnrDrawn, 40.0) << region.name << " at " << scale;
+            if (scale > 1.0)
+            {
+                EXPECT_GT(psnrDrawn, psnrEnlarged + 10.0) << region.name << " at " << scale;
+            }
+        }
+
+        Plugin::close(effect);
+        effect = plugin().open();
+        ASSERT_NE(effect, nullptr);
+    }
+    std::filesystem::remove(testHome / ".config" / "Morvane3" / "window.xml");
+    XCloseDisplay(display);
 }

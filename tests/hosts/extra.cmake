@@ -2,7 +2,11 @@
 # the plug-in scanners and LV2 host that Debian ships.
 if(TARGET Morvane3_VST)
   add_executable(hosts_tests ${CMAKE_CURRENT_LIST_DIR}/Vst2HostTests.cpp)
-  target_link_libraries(hosts_tests PRIVATE GTest::gtest GTest::gtest_main ${CMAKE_DL_LIBS})
+  # The editor's window is opened into an X window of the test's own and
+  # compared with pictures drawn by the picture generator's code.
+  find_package(X11 REQUIRED)
+  target_link_libraries(hosts_tests PRIVATE GTest::gtest GTest::gtest_main ${CMAKE_DL_LIBS} X11::X11 morvane3_picture_art)
+  target_include_directories(hosts_tests PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_definitions(hosts_tests PRIVATE MORVANE3_VST2_BINARY="$<TARGET_FILE:Morvane3_VST>")
   target_compile_options(hosts_tests PRIVATE -Wno-cpp)
   morvane3_warnings(hosts_tests)
