@@ -6,10 +6,14 @@
 #   libfreetype, libfontconfig                                       the fonts
 #   libasound                                                        ALSA audio
 #   libjack                                                          JACK audio
+# and the font the editor draws its labels with when it redraws its pictures
+# at another size:
+#   fonts-dejavu-core                                                DejaVu Sans
 # tests/packaging/deb-package.sh checks the result against ldd and this list.
 set(dlopened_packages
   libx11-6 libxext6 libxrandr2 libxinerama1 libxcursor1 libxrender1
-  libfreetype6 libfontconfig1 libasound2 "libjack-jackd2-0 | libjack0")
+  libfreetype6 libfontconfig1 libasound2 "libjack-jackd2-0 | libjack0"
+  fonts-dejavu-core)
 
 file(GLOB_RECURSE staged LIST_DIRECTORIES false "${CPACK_TEMPORARY_DIRECTORY}/*")
 set(binaries)
