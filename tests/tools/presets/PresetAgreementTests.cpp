@@ -3,6 +3,7 @@
 // and the same parameter values from both. The editor is driven in-process; the
 // tool runs as a user runs it, and --info shows what the plug-in then holds.
 #include "ToolTestSupport.h"
+#include "tests/editor/PresetValues.h"
 
 #include "editor/Morvane3AudioProcessorEditor.h"
 #include "editor/PresetFiles.h"
@@ -23,42 +24,15 @@ using namespace toolstest;
 namespace
 {
 // Values every control reproduces exactly (knobs on their interval grid,
-// selection codes that exist), so both readers must agree to the bit.
+// selection codes that exist), so both readers must agree to the bit. The
+// sample rate is the host's, not a preset's.
 std::map<int, std::string> distinctiveTexts()
 {
-    const ParameterScaler scaler;
+    const auto values = distinctiveValues();
     std::map<int, float> v;
-    const auto knob = [&](int index, float live) {
-        const auto& info = parameterInfo(index);
-        v[index] = scaler.normalise(info.max, info.min, live);
-    };
-    v[outputLevel] = 0.73f;
-    v[c1Cabinet] = scaler.codeToNormalised(160);
-    v[c1Microphone] = scaler.codeToNormalised(60);
-    v[c1MicPos] = scaler.codeToNormalised(20);
-    v[c1MicDistance] = scaler.codeToNormalised(30);
-    knob(c1HPF, 75.0f);
-    knob(c1LMF, 450.0f);
-    knob(c1LMLevel, -2.5f);
-    knob(c1HMF, 6100.0f);
-    knob(c1HMLevel, 3.5f);
-    knob(c1LPF, 8123.0f);
-    v[c1Level] = 0.31f;
-    v[c2Cabinet] = scaler.codeToNormalised(110);
-    v[c2Microphone] = scaler.codeToNormalised(70);
-    v[c2MicPos] = scaler.codeToNormalised(10);
-    v[c2MicDistance] = scaler.codeToNormalised(20);
-    knob(c2HPF, 33.0f);
-    knob(c2LMF, 101.0f);
-    knob(c2LMLevel, 6.0f);
-    knob(c2HMF, 9999.0f);
-    knob(c2HMLevel, -6.0f);
-    knob(c2LPF, 13000.0f);
-    v[c2Level] = 0.99f;
-    for (int index : {c2Mute, c1HPFBypass, c1HMFBypass, c2LMFBypass, c2LPFBypass})
-        v[index] = 1.0f;
-    for (int index : {c1Mute, c1LMFBypass, c1LPFBypass, c2HPFBypass, c2HMFBypass})
-        v[index] = 0.0f;
+    for (int index = 0; index < numParameters; ++index)
+        if (index != sampleRateIndex)
+            v[index] = values[static_cast<size_t>(index)];
     std::map<int, std::string> texts;
     for (const auto& [index, value] : v)
     {
