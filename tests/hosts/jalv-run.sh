@@ -34,19 +34,8 @@ trap cleanup EXIT
 export HOME="$work" JACK_DEFAULT_SERVER=$server JACK_NO_AUDIO_RESERVATION=1
 unset DISPLAY
 
-start_jack() {
-  jackd --no-realtime -n $server -d dummy -r 48000 -p 512 > "$work/jack.log" 2>&1 &
-  jack_pid=$!
-  sleep 2
-}
-start_jack
-# Servers killed without unregistering fill JACK's registry in shared memory.
-# When no JACK server runs at all, the registry is stale: start afresh.
-if ! kill -0 $jack_pid 2> /dev/null && grep -q "Too many servers" "$work/jack.log" \
-   && ! pgrep -x 'jackd|jackdbus' > /dev/null; then
-  rm -f /dev/shm/jack-shm-registry
-  start_jack
-fi
+. "$(dirname "$0")/dummy-jack.sh"
+start_dummy_jack
 if ! kill -0 $jack_pid 2> /dev/null; then
   cat "$work/jack.log"
   echo "jackd did not start"

@@ -59,17 +59,8 @@ cleanup() {
 }
 trap cleanup EXIT
 export HOME="$work" JACK_DEFAULT_SERVER=$server JACK_NO_AUDIO_RESERVATION=1
-start_jack() {
-  jackd --no-realtime -n $server -d dummy -r 48000 -p 512 > "$work/jack.log" 2>&1 &
-  jack_pid=$!
-  sleep 2
-}
-start_jack
-if ! kill -0 $jack_pid 2> /dev/null && grep -q "Too many servers" "$work/jack.log" \
-   && ! pgrep -x 'jackd|jackdbus' > /dev/null; then
-  rm -f /dev/shm/jack-shm-registry
-  start_jack
-fi
+. "$(dirname "$0")/dummy-jack.sh"
+start_dummy_jack
 kill -0 $jack_pid 2> /dev/null || { cat "$work/jack.log"; fail "jackd did not start"; }
 
 settings="$work/.config/Morvane 3.settings"
