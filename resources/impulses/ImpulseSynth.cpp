@@ -486,7 +486,8 @@ Response Synthesiser::synthesise(int index)
     const double thetaS = v.sourceAngle * pi / 180, thetaM = v.micAngle * pi / 180;
 
     // 1. Direct sound: the level on the working grid (fine enough for the
-    //    narrowest box mode), made minimum phase on the fine grid. The other
+    //    narrowest box mode), made minimum phase on the fine grid, then spread
+    //    in time as the cone's rings reach the microphone. The other
     //    paths share the cabinet and microphone but not the proximity effect
     //    or the placement, so they get a minimum-phase spectrum of their own.
     const int bins = workSize / 2 + 1;

@@ -93,10 +93,12 @@ inline constexpr CabinetVoice cabinetVoices[] = {
 // clang-format on
 
 // The cone itself, for every guitar cabinet: how it breaks up and how its box
-// and its rear wave shape the lows. Real close-miked 12" cones show many narrow
-// peaks and dips of 3 to 5 dB through 1..5 kHz (Q 4 to 10), a rise of about
-// 6 dB into 2.5 kHz, a sealed box that resonates sharply and falls fast below
-// 70 Hz, and open backs that lose their bass to the rear wave.
+// and its rear wave shape the lows. Real close-miked 12" cones show broad
+// breakup peaks and dips through 1..5 kHz and, on top of them, a rough texture
+// of narrow ones up to 8 kHz; their sound reaches a close microphone over the
+// first few tenths of a millisecond and dies away more slowly than a minimum-
+// phase response's; a sealed box resonates sharply, falls fast below 70 Hz and
+// is full in the low mids; open backs lose their bass to the rear wave.
 struct ConeVoice
 {
     int breakupMin, breakupMax;      // narrow peaks and dips per cabinet
@@ -105,16 +107,17 @@ struct ConeVoice
     double breakupMinQ, breakupMaxQ;
     Peak upperMidRise;               // the cone's rise into 2.5 kHz
     double sealedFallHz, sealedFallQ; // closed backs: the extra fall below the box resonance
-    int bodyFeatures;                // broad panel and cone modes below the breakup
+    int bodyFeatures;                // broad panel and cone modes below the breakup, alternately up and down
     double bodyLowHz, bodyHighHz, bodyDb;
     double bassBreakupScale;         // bass cones are stiffer: their breakup is milder (and their lined boxes add no body colour)
     double offAxisFloorDb;           // breakup leaves only the centre radiating at the top: off axis it never falls further
     double offAxisFloorHz;           // where that floor is fully reached
-    // The cone's many small modes, densest towards the top: narrow peaks and
-    // dips of 1 to 3 dB that give a real cone its rough texture.
+    // The cone's many small modes, about an eighth of an octave apart,
+    // alternately peaks and dips, stronger towards the top: the rough texture
+    // of a real cone.
     int modesMin, modesMax;
     double modesLowHz, modesHighHz;
-    double modesSkew;                // < 1 crowds them towards modesHighHz
+    double modesSkew;                // < 1 would crowd them towards modesHighHz
     double modesMinDb, modesMaxDb, modesMinQ, modesMaxQ;
     double modesTilt;                // their level grows as (f / modesLowHz) to this power
     double modesQTilt;               // and their Q too: the lower ones are damped more, so none rings long
