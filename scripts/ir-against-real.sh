@@ -1,7 +1,8 @@
 #!/bin/sh
-# Prints the catalogue's figures beside those of the real cabinet responses of
-# Debian's rakarrack package, when it is installed (9.wav is a room, not a
-# cabinet, and is left out). Skips quietly when the files are absent.
+# Prints the catalogue's figures beside those of the real guitar cabinet
+# responses of Debian's rakarrack package, when it is installed: 1.wav to
+# 7.wav, of which 1, 5 and 7 are closed backs (8.wav is a bass cabinet and
+# 9.wav a room, both left out). Skips quietly when the files are absent.
 #
 #   scripts/ir-against-real.sh [<build folder>]
 set -eu
@@ -14,7 +15,7 @@ fi
 cmake --build "$build" --target morvane3-ir-report generate-impulses
 folder=$(mktemp -d)
 trap 'rm -rf "$folder"' EXIT
-for i in 1 2 3 4 5 6 7 8; do
+for i in 1 2 3 4 5 6 7; do
     [ -f "$real/$i.wav" ] && ln -s "$real/$i.wav" "$folder/$i.wav"
 done
-"$build/resources/impulses/morvane3-ir-report" "$build/resources/assets/impulses" "$folder" --cabinets
+"$build/resources/impulses/morvane3-ir-report" "$build/resources/assets/impulses" "$folder" --closed 1.wav,5.wav,7.wav --cabinets

@@ -4,7 +4,12 @@
 // files when one is given.
 //
 //   morvane3-ir-report <folder with the generated WAV files> [<folder of real WAVs>] [--cabinets]
+//                      [--closed <real file>,<real file>...]
+//
+// --closed names the real files that are closed-back cabinets, for the
+// figures of the room a closed back keeps.
 
+#include "EarlyFigures.h"
 #include "ImpulseSynth.h"
 #include "RealCabinetRanges.h"
 #include "ResponseFigures.h"
@@ -20,6 +25,7 @@
 #include <vector>
 
 using namespace morvane3::irsynth;
+using morvane3::irfigures::EarlyFigures;
 using morvane3::irfigures::Figures;
 using morvane3::irfigures::median;
 namespace realRanges = morvane3::irfigures::realRanges;
@@ -30,6 +36,7 @@ struct Entry
 {
     Figures fig;
     int cabinet, microphone, placement;
+    EarlyFigures early{}; // like for like only
     bool guitar() const { return cabinetVoices[cabinet].construction == Construction::closedBack || open(); }
     bool open() const { return cabinetVoices[cabinet].construction == Construction::openBack; }
     bool closed() const { return cabinetVoices[cabinet].construction == Construction::closedBack; }
@@ -101,16 +108,101 @@ std::string misses(int count, int total, const std::string& what)
     std::snprintf(s, sizeof s, "; %d of %d %s", count, total, what.c_str());
     return s;
 }
+// The first milliseconds (gated to 16 ms) of the like-for-like responses, and
+// the room of the closed backs among them, against real cabinets.
+void printEarlyTable(const std::vector<Entry>& all, const std::vector<EarlyFigures>& realEarly, const std::vector<Figures>& real,
+                     const std::vector<bool>& realClosed)
+{
+    std::printf("\nThe first 16 ms, like for like (gated from 0.5 ms before the onset, the last 2 ms faded):\n");
+    auto like = [](const Entry& e) { return e.likeForLike(); };
+    auto ours = [&](auto value) { return collect(all, like, [value](const Entry& e) { return value(e.early); }); };
+    auto theirs = [&](auto value) {
+        std::vector<double> v;
+        for (const EarlyFigures& f : realEarly)
+            v.push_back(value(f));
+        return realEarly.empty() ? std::string() : summary(v, "");
+    };
+
+    auto roughness = [](const EarlyFigures& f) { return f.roughness; };
+    const auto rough = ours(roughness);
+    row("1 roughness 1-8 kHz, dB (target: median >= 1.7, at most 5 below 1.4)", summary(rough, ""),
+        misses(countIf(rough, [](double v) { return v < 1.4; }), static_cast<int>(rough.size()), "below 1.4"), theirs(roughness));
+
+    auto peaks = [](const EarlyFigures& f) { return static_cast<double>(f.finePeaks); };
+    const auto fine = ours(peaks);
+    row("2 fine peaks 1-8 kHz, prominence >= 1 dB (target: median >= 7)", summary(fine, ""),
+        misses(countIf(fine, [](double v) { return v < 7; }), static_cast<int>(fine.size()), "below 7"), theirs(peaks));
+
+    auto delay = [](const EarlyFigures& f) { return f.peakDelayMs; };
+    const auto delays = ours(delay);
+    row("3 peak delay, ms (target: median within 0.12..0.30)", summary(delays, ""),
+        misses(countIf(delays, [](double v) { return v < 0.12 || v > 0.30; }), static_cast<int>(delays.size()), "outside 0.12..0.30"),
+        theirs(delay));
+
+    auto excess = [](const EarlyFigures& f) { return f.minimumPhaseExcessDb; };
+    const auto excesses = ours(excess);
+    row("4 minimum-phase excess, dB (target: median <= -0.05)", summary(excesses, ""),
+        misses(countIf(excesses, [](double v) { return v > -0.05; }), static_cast<int>(excesses.size()), "above -0.05"),
+        theirs(excess));
+
+    auto at2 = [](const EarlyFigures& f) { return f.decayAt2Ms; };
+    auto at4 = [](const EarlyFigures& f) { return f.decayAt4Ms; };
+    const auto decay2 = ours(at2), decay4 = ours(at4);
+    row("5 early decay at 2 ms, dB (target: median within -14..-10.5)", summary(decay2, ""),
+        misses(countIf(decay2, [](double v) { return v < -14 || v > -10.5; }), static_cast<int>(decay2.size()), "outside"),
+        theirs(at2));
+    row("  early decay at 4 ms, dB (target: median within -17.5..-13.5)", summary(decay4, ""),
+        misses(countIf(decay4, [](double v) { return v < -17.5 || v > -13.5; }), static_cast<int>(decay4.size()), "outside"),
+        theirs(at4));
+
+    const double lowMidsMin[4] = {4, 2.5, 1.5, -1.5};
+    for (int i = 0; i < 4; ++i)
+    {
+        auto level = [i](const EarlyFigures& f) { return f.lowMids[i]; };
+        const auto levels = ours(level);
+        row(text("6 low mids at %g Hz, dB (target: median >= %+g)", morvane3::irfigures::lowMidsHz[i], lowMidsMin[i]), summary(levels, ""),
+            misses(countIf(levels, [&](double v) { return v < lowMidsMin[i]; }), static_cast<int>(levels.size()), "below"),
+            theirs(level));
+    }
+
+    const auto shape = collect(all, like, [](const Entry& e) { return e.fig.shape; });
+    std::vector<double> realShape;
+    for (const Figures& f : real)
+        realShape.push_back(f.shape);
+    row("7 shape 1-5 kHz, ungated, dB (target: median <= 11, at most 5 above 15)", summary(shape, ""),
+        misses(countIf(shape, [](double v) { return v > 15; }), static_cast<int>(shape.size()), "above 15"),
+        real.empty() ? "" : summary(realShape, ""));
+
+    auto closedLike = [](const Entry& e) { return e.likeForLike() && e.closed(); };
+    const auto late = collect(all, closedLike, [](const Entry& e) { return e.fig.energyAfter50ms; });
+    const auto fall = collect(all, closedLike, [](const Entry& e) { return e.fig.decayTo40Ms; });
+    std::vector<double> realLate, realFall;
+    for (size_t i = 0; i < real.size(); ++i)
+        if (realClosed[i])
+        {
+            realLate.push_back(real[i].energyAfter50ms);
+            realFall.push_back(real[i].decayTo40Ms);
+        }
+    row("8 closed backs, ungated: energy after 50 ms, dB (target: median within -38..-26)", summary(late, ""),
+        misses(countIf(late, [](double v) { return v < -38 || v > -26; }), static_cast<int>(late.size()), "outside"),
+        realLate.empty() ? "" : summary(realLate, ""));
+    row("  closed backs, ungated: fall of 40 dB, ms (target: median within 60..110)", summary(fall, ""),
+        misses(countIf(fall, [](double v) { return v < 60 || v > 110; }), static_cast<int>(fall.size()), "outside"),
+        realFall.empty() ? "" : summary(realFall, ""));
+}
 } // namespace
 
 int main(int argc, char** argv)
 {
     std::vector<std::string> folders;
+    std::string closedReal;
     bool perCabinet = false;
     for (int i = 1; i < argc; ++i)
     {
         if (std::strcmp(argv[i], "--cabinets") == 0)
             perCabinet = true;
+        else if (std::strcmp(argv[i], "--closed") == 0 && i + 1 < argc)
+            closedReal = "," + std::string(argv[++i]) + ",";
         else
             folders.emplace_back(argv[i]);
     }
@@ -134,9 +226,13 @@ int main(int argc, char** argv)
         }
         all.push_back({morvane3::irfigures::measure(x, rate), i / (microphoneCount * placementCount),
                        (i / placementCount) % microphoneCount, i % placementCount});
+        if (all.back().likeForLike())
+            all.back().early = morvane3::irfigures::measureEarly(x, rate);
     }
 
     std::vector<Figures> real;
+    std::vector<EarlyFigures> realEarly;
+    std::vector<bool> realClosed;
     std::vector<std::string> realNames;
     if (folders.size() == 2)
     {
@@ -155,8 +251,11 @@ int main(int argc, char** argv)
         {
             double rate = 0;
             const std::vector<double> x = morvane3::irfigures::readWav(folders[1] + "/" + n, rate);
-            if (!x.empty())
-                real.push_back(morvane3::irfigures::measure(x, rate));
+            if (x.empty())
+                continue;
+            real.push_back(morvane3::irfigures::measure(x, rate));
+            realEarly.push_back(morvane3::irfigures::measureEarly(x, rate));
+            realClosed.push_back(closedReal.find("," + n + ",") != std::string::npos);
         }
     }
     auto realOf = [&real](double Figures::*field, const char* unit) {
@@ -313,6 +412,8 @@ int main(int argc, char** argv)
     const auto bassCorner = collect(all, [](const Entry& e) { return !e.guitar() && !e.onAxis(); }, [](const Entry& e) { return e.fig.highCornerHz; });
     row("bass cabinets, Off Axis: high corner (-10 dB re mids; not below 3 kHz)", summary(bassCorner, " Hz"),
         misses(countIf(bassCorner, [](double v) { return v < 3000; }), static_cast<int>(bassCorner.size()), "below 3 kHz"), "");
+
+    printEarlyTable(all, realEarly, real, realClosed);
 
     if (perCabinet)
     {

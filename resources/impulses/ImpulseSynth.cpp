@@ -1,5 +1,6 @@
 #include "ImpulseSynth.h"
 
+#include "ConeArrival.h"
 #include "SoundTable.h"
 
 #include <algorithm>
@@ -154,6 +155,7 @@ struct Voice
     double distance, sourceAngle, micAngle, sourceRadius;
     double tailShelfDb, drrTarget, rtScale, mixingTime;
     double rearGain, rearPath;
+    ConeArrivalShape arrival;
 };
 
 double interpolateLogGrid(const double* values, int count, double f, double firstHz, double pointsPerOctave)
@@ -182,7 +184,7 @@ Voice makeVoice(int index)
 
     v.lowHz = v.cab->lowHz * (1 + 0.05 * cabRng.symmetric());
     v.lowQ = v.cab->lowQ * (1 + 0.05 * cabRng.symmetric());
-    v.trebleHz = v.cab->trebleHz * (1 + 0.03 * cabRng.symmetric()) * (1 + 0.01 * rng.symmetric());
+    v.trebleHz = v.cab->trebleHz * (1 + 0.06 * cabRng.symmetric()) * (1 + 0.01 * rng.symmetric());
     v.fizzDb = v.cab->fizzDb + cabRng.symmetric();
 
     auto jitter = [&rng](Peak p) {
@@ -213,13 +215,20 @@ Voice makeVoice(int index)
     }
     if (!bassCone)
         v.cabinetPeaks.push_back(jitter(cone.upperMidRise));
+    if (v.cab->construction == Construction::closedBack)
+        v.cabinetPeaks.push_back(jitter(cone.closedBody));
+    else if (v.cab->construction == Construction::openBack)
+        v.cabinetPeaks.push_back(jitter({cone.closedBody.hz, cone.closedBody.db * cone.openBodyShare, cone.closedBody.q}));
     // The box's panels and the cone's lower modes colour the body of the sound.
+    Rng bodyRng(std::string(catalogueVersion) + "|body|" + v.cab->name);
+    const double firstBodySign = bodyRng.uniform() < 0.5 ? 1.0 : -1.0;
     for (int i = 0; i < (bassCone ? 0 : cone.bodyFeatures); ++i)
     {
         Peak p;
-        p.hz = cone.bodyLowHz * std::pow(cone.bodyHighHz / cone.bodyLowHz, (i + cabRng.uniform()) / cone.bodyFeatures);
-        p.db = cabRng.symmetric() * cone.bodyDb;
-        p.q = 1.2 + 1.3 * cabRng.uniform();
+        p.hz = cone.bodyLowHz * std::pow(cone.bodyHighHz / cone.bodyLowHz, (i + bodyRng.uniform()) / cone.bodyFeatures);
+        // Alternating, so that they shape the body without moving its overall level.
+        p.db = (i % 2 == 0 ? firstBodySign : -firstBodySign) * (0.5 + 0.5 * bodyRng.uniform()) * cone.bodyDb;
+        p.q = 1.2 + 1.3 * bodyRng.uniform();
         v.cabinetPeaks.push_back(jitter(p));
     }
     // Standing waves across and through a closed box: peak/dip pairs.
@@ -234,8 +243,8 @@ Voice makeVoice(int index)
         for (int i = 0; i < modes; ++i)
         {
             const double f = speedOfSound / (2 * dims[i % 3]) * (i >= 3 ? 2 : 1);
-            const double level = (0.3 + 0.3 * cabRng.uniform()) * lining;
-            const double q = 5 + 4 * cabRng.uniform();
+            const double level = (cone.boxModeMinDb + (cone.boxModeMaxDb - cone.boxModeMinDb) * cabRng.uniform()) * lining;
+            const double q = cone.boxModeMinQ + (cone.boxModeMaxQ - cone.boxModeMinQ) * cabRng.uniform();
             v.cabinetPeaks.push_back(jitter({f, level, q}));
             v.cabinetPeaks.push_back(jitter({f * 1.07, -level, q}));
         }
@@ -243,6 +252,23 @@ Voice makeVoice(int index)
     for (const Peak& p : v.mic->presence)
         if (p.hz > 0)
             v.micPeaks.push_back(jitter(p));
+    // The cone's small modes, each cabinet its own set. They draw from
+    // streams of their own, so that retuning them leaves every other choice.
+    Rng modeRng(std::string(catalogueVersion) + "|modes|" + v.cab->name);
+    Rng modeJitter(std::string(catalogueVersion) + "|modes|" + responseName(index));
+    const int coneModes = cone.modesMin + static_cast<int>(modeRng.uniform() * (cone.modesMax - cone.modesMin + 1));
+    for (int i = 0; i < coneModes; ++i)
+    {
+        Peak p;
+        const double u = std::pow((i + 0.5 + 0.35 * modeRng.symmetric()) / coneModes, cone.modesSkew);
+        p.hz = cone.modesLowHz * std::pow(cone.modesHighHz / cone.modesLowHz, u) * (1 + 0.025 * modeJitter.symmetric());
+        p.db = (i % 2 == 0 ? 1 : -1) * breakupScale * (cone.modesMinDb + (cone.modesMaxDb - cone.modesMinDb) * modeRng.uniform())
+                   * std::pow(p.hz / cone.modesLowHz, cone.modesTilt)
+               + 0.6 * modeJitter.symmetric();
+        p.q = (cone.modesMinQ + (cone.modesMaxQ - cone.modesMinQ) * modeRng.uniform()) * std::pow(p.hz / cone.modesLowHz, cone.modesQTilt)
+              * (1 + 0.1 * modeJitter.symmetric());
+        v.cabinetPeaks.push_back(p);
+    }
 
     for (double& r : v.ripple)
         r = 0.5 * rng.gaussian();
@@ -260,6 +286,19 @@ Voice makeVoice(int index)
     v.mixingTime = room.mixingTime * (1 + 0.1 * rng.symmetric());
     v.rearGain = v.place->rearWaveGain * (1 + 0.15 * rng.symmetric());
     v.rearPath = v.cab->rearPath * (1 + 0.05 * rng.symmetric());
+    v.arrival = {v.cab->coneRadius, cone.depthPerRadius * v.cab->coneRadius, v.distance, cone.bendingSpeed * (1 + 0.15 * cabRng.symmetric()),
+                 cone.centreShare * (1 + 0.2 * rng.symmetric()), cone.coneCornerHz * (1 + 0.1 * cabRng.symmetric()), cone.rimEchoGain * (1 + 0.3 * cabRng.symmetric()) * breakupScale,
+                 cone.micBodyGain * (1 + 0.3 * rng.symmetric()), 0, 0, 0};
+    if (v.cab->construction == Construction::closedBack)
+    {
+        // From the top-left driver's back: to the back panel, and to the
+        // nearer of the top and side panels (walls 2 cm thick).
+        const double inside = v.cab->depth - 0.04 - cone.depthPerRadius * v.cab->coneRadius;
+        const double side = std::min(v.cab->width - (v.cab->columns - 1) * v.cab->spacing, v.cab->height - (v.cab->rows - 1) * v.cab->spacing) / 2 - 0.02;
+        v.arrival.boxBackPath = 2 * inside * (1 + 0.05 * cabRng.symmetric());
+        v.arrival.boxSidePath = 2 * std::hypot(side, inside / 2) * (1 + 0.05 * cabRng.symmetric());
+        v.arrival.boxEchoGain = cone.boxEchoGain * (1 + 0.2 * cabRng.symmetric());
+    }
     return v;
 }
 
@@ -447,12 +486,27 @@ Response Synthesiser::synthesise(int index)
     const double thetaS = v.sourceAngle * pi / 180, thetaM = v.micAngle * pi / 180;
 
     // 1. Direct sound: the level on the working grid (fine enough for the
-    //    narrowest box mode), made minimum phase on the fine grid. The other
+    //    narrowest box mode), made minimum phase on the fine grid, then spread
+    //    in time as the cone's rings reach the microphone. The other
     //    paths share the cabinet and microphone but not the proximity effect
     //    or the placement, so they get a minimum-phase spectrum of their own.
     const int bins = workSize / 2 + 1;
     const double binHz = static_cast<double>(sampleRate) / workSize;
     std::vector<double> directLevel(static_cast<size_t>(bins));
+    // The cone's rings arrive spread in time. The voicing describes what the
+    // microphone hears, so the minimum-phase part makes up the spread's
+    // magnitude (all but its deepest dips, which would ring) and the spread
+    // brings its timing. The short reflections are texture and stay as they are.
+    const ConeArrival arrival(v.arrival);
+    std::vector<std::complex<double>> late(static_cast<size_t>(bins));
+    std::vector<double> spreadDb(static_cast<size_t>(bins));
+    for (int k = 0; k < bins; ++k)
+    {
+        const double f = std::max(k, 1) * binHz;
+        const std::complex<double> spread = arrival.spread(f);
+        late[static_cast<size_t>(k)] = spread * arrival.echoes(f);
+        spreadDb[static_cast<size_t>(k)] = std::max(db(std::norm(spread)), -cone.spreadMakeUpDb);
+    }
     for (int k = 0; k < bins; ++k)
     {
         const double f = std::max(k, 1) * binHz;
@@ -465,9 +519,11 @@ Response Synthesiser::synthesise(int index)
         // treble stays in front of the baffle; close up the cone's near field hides it.
         const double stepHz = 115.0 / v.cab->width;
         const double baffleStep = -baffleStepDb * farnessOf(v, v.distance) * (1 - butterHighPass(f / stepHz, 1));
-        directLevel[static_cast<size_t>(k)] = common + proximityDb(v, f) + db(pos * pos) + coneEdge + baffleStep;
+        directLevel[static_cast<size_t>(k)] = common + proximityDb(v, f) + db(pos * pos) + coneEdge + baffleStep - spreadDb[static_cast<size_t>(k)];
     }
     minimumPhase(w.big, directLevel, w.direct);
+    for (int k = 0; k < bins; ++k)
+        w.direct[static_cast<size_t>(k)] *= late[static_cast<size_t>(k)];
     minimumPhase(w.big, w.common, w.shared);
 
     // 2. Geometry: the cabinet in the room, the microphone in front of one driver.
@@ -664,7 +720,9 @@ Response Synthesiser::synthesise(int index)
         earlyEnergy += early[static_cast<size_t>(n)] * early[static_cast<size_t>(n)];
         tailEnergy += tail[static_cast<size_t>(n)] * tail[static_cast<size_t>(n)];
     }
-    tailGain = std::max(tailGain, std::sqrt(std::pow(10.0, v.place->leastRoomDb / 10) * earlyEnergy / std::max(tailEnergy, 1e-30)));
+    // A closed box and its cone ring on, and the room with them.
+    const double leastRoomDb = c.construction == Construction::closedBack ? std::max(v.place->leastRoomDb, v.place->closedRoomDb) : v.place->leastRoomDb;
+    tailGain = std::max(tailGain, std::sqrt(std::pow(10.0, leastRoomDb / 10) * earlyEnergy / std::max(tailEnergy, 1e-30)));
 
     Response out;
     out.name = responseName(index);

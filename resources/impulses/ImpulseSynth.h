@@ -1,10 +1,12 @@
 #pragma once
 // Synthesis of one catalogue impulse response from the voicing in
-// SoundTable.h: a minimum-phase direct sound built from the cabinet, the
-// microphone, the placement and the proximity effect, the other drivers and
+// SoundTable.h: a direct sound built from the cabinet, the microphone, the
+// placement and the proximity effect (minimum phase, then spread over the
+// first tenths of a millisecond by the cone, ConeArrival.h), the other drivers and
 // first-order room reflections as delayed filtered copies, the inverted rear
 // wave of open backs, and a decaying octave-band room tail. Deterministic: every
-// random choice comes from a generator seeded by the response's name.
+// random choice comes from a generator seeded by the response's (or its
+// cabinet's) name.
 
 #include "RealFft.h"
 

@@ -51,8 +51,30 @@ double bandPower(const std::vector<double>& curve, double lo, double hi)
     return sum / std::max(n, 1);
 }
 
-size_t nearest(double hz) { return static_cast<size_t>(std::lround(std::log2(hz / 20.0) * pointsPerOctave)); }
+size_t nearest(double hz) { return nearestGridPoint(hz); }
 } // namespace
+
+size_t nearestGridPoint(double hz) { return static_cast<size_t>(std::lround(std::log2(hz / 20.0) * pointsPerOctave)); }
+
+SmoothedCurves smoothedCurves(const std::vector<double>& samples, double sampleRate, const std::vector<double>& octaves)
+{
+    SmoothedCurves out;
+    int size = 65536;
+    while (size < static_cast<int>(samples.size()))
+        size *= 2;
+    irsynth::RealFft fft(size);
+    std::fill(fft.time, fft.time + size, 0.0);
+    std::copy(samples.begin(), samples.end(), fft.time);
+    fft.forward();
+    std::vector<double> cumulative(static_cast<size_t>(fft.bins()) + 1, 0.0);
+    for (int k = 0; k < fft.bins(); ++k)
+        cumulative[static_cast<size_t>(k) + 1] = cumulative[static_cast<size_t>(k)] + std::norm(fft.spectrum[k]);
+    const double binHz = sampleRate / size;
+    for (double o : octaves)
+        out.power.push_back(smoothedPower(cumulative, binHz, o));
+    out.mids = bandPower(smoothedPower(cumulative, binHz, 1.0 / 3), 500, 2000);
+    return out;
+}
 
 const std::vector<double>& gridHz()
 {
@@ -70,22 +92,11 @@ Figures measure(const std::vector<double>& samples, double sampleRate)
     Figures fig;
     if (samples.empty())
         return fig;
-    int size = 65536;
-    while (size < static_cast<int>(samples.size()))
-        size *= 2;
-    irsynth::RealFft fft(size);
-    std::fill(fft.time, fft.time + size, 0.0);
-    std::copy(samples.begin(), samples.end(), fft.time);
-    fft.forward();
-    std::vector<double> cumulative(static_cast<size_t>(fft.bins()) + 1, 0.0);
-    for (int k = 0; k < fft.bins(); ++k)
-        cumulative[static_cast<size_t>(k) + 1] = cumulative[static_cast<size_t>(k)] + std::norm(fft.spectrum[k]);
-    const double binHz = sampleRate / size;
-
     const auto& grid = gridHz();
-    const std::vector<double> third = smoothedPower(cumulative, binHz, 1.0 / 3);
-    const std::vector<double> sixthPower = smoothedPower(cumulative, binHz, 1.0 / 6);
-    const double mids = bandPower(third, 500, 2000);
+    const SmoothedCurves curves = smoothedCurves(samples, sampleRate, {1.0 / 3, 1.0 / 6});
+    const std::vector<double>& third = curves.power[0];
+    const std::vector<double>& sixthPower = curves.power[1];
+    const double mids = curves.mids;
     auto level = [&](double lo, double hi) { return toDb(bandPower(third, lo, hi) / mids); };
     fig.lows40to80 = level(40, 80);
     fig.lows80to160 = level(80, 160);

@@ -35,6 +35,19 @@ struct Figures
 // The 1/48-octave analysis grid, 20 Hz..20 kHz.
 const std::vector<double>& gridHz();
 
+// Power spectra of a response (zero-padded to at least 65536 points) smoothed
+// over each of the given octave fractions on gridHz(), in power, with "the
+// mids" of the 1/3-octave curve to refer them to.
+struct SmoothedCurves
+{
+    std::vector<std::vector<double>> power; // one curve per requested fraction, in order
+    double mids = 1;                        // mean of the 1/3-octave curve over 500 Hz..2 kHz
+};
+SmoothedCurves smoothedCurves(const std::vector<double>& samples, double sampleRate, const std::vector<double>& octaves);
+
+// Index of the grid point nearest to hz.
+size_t nearestGridPoint(double hz);
+
 Figures measure(const std::vector<double>& samples, double sampleRate);
 
 // RMS difference of two 1/6-octave curves over 100 Hz..6 kHz (dB).

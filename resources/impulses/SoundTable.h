@@ -49,41 +49,41 @@ struct CabinetVoice
 // clang-format off
 inline constexpr CabinetVoice cabinetVoices[] = {
 //  name         construction               cone  beam  near  c  r  spacing  w     h     d     stand  lowHz lowQ  f_h    ord fizz   rear
-    {"1960",      Construction::closedBack, 0.127, 0.44, 0.0 , 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  118, 2.40,  4300,  4, -29, 0,
-        {{1900, 4.0, 0.9}, {1350, -2.0, 3.0}, {3300, 3.0, 3.5}, {4300, 2.0, 4.0}, {120, 0.8, 1.5}}},
-    {"Angora",    Construction::closedBack, 0.127, 0.42, 0.0 , 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  115, 2.35, 4400,  4, -35, 0,
-        {{320, 2.5, 1.2}, {2800, 5.5, 2.5}, {1500, -2.5, 3.0}, {4200, 2.0, 4.0}}},
-    {"Eagle",     Construction::closedBack, 0.127, 0.42, 0.0 , 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  130, 2.30, 5000,  4, -31, 0,
+    {"1960",      Construction::closedBack, 0.127, 0.44, 0.0 , 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  118, 2.40,  4650,  4, -29, 0,
+        {{1900, 2.0, 0.9}, {1350, -2.0, 3.0}, {3300, 2.0, 3.5}, {4300, 2.0, 4.0}, {120, 0.8, 1.5}}},
+    {"Angora",    Construction::closedBack, 0.127, 0.42, 0.0 , 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  115, 2.35, 4750,  4, -35, 0,
+        {{320, 2.5, 1.2}, {2800, 3.5, 2.5}, {1500, -2.5, 3.0}, {4200, 2.0, 4.0}}},
+    {"Eagle",     Construction::closedBack, 0.127, 0.42, 0.0 , 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  130, 2.30, 5400,  4, -31, 0,
         {{1600, -2.0, 3.0}, {3000, 3.5, 3.0}, {4500, 4.0, 3.5}, {6200, 2.0, 4.0}, {250, -1.0, 1.5}}},
-    {"Excel",     Construction::closedBack, 0.127, 0.42, 0.0 , 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  120, 2.40, 4400,  4, -33, 0,
-        {{1400, -5.0, 2.5}, {3000, 7.0, 2.5}, {4300, 3.0, 4.0}, {600, -1.5, 1.5}}},
-    {"Green",     Construction::closedBack, 0.127, 0.42, 0.0 , 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  112, 2.20,  4400,  4, -24, 0,
-        {{800, 2.0, 1.2}, {1500, 2.5, 1.5}, {2600, 3.5, 3.0}, {3600, 3.0, 3.0}, {4400, 3.0, 2.5}, {120, 1.0, 1.2}}},
-    {"Igor",      Construction::closedBack, 0.127, 0.42, 0.0 , 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  118, 2.45, 4800,  4, -33, 0,
+    {"Excel",     Construction::closedBack, 0.127, 0.42, 0.0 , 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  120, 2.40, 4750,  4, -33, 0,
+        {{1400, -2.0, 2.5}, {3000, 2.0, 2.5}, {4300, 2.0, 4.0}, {600, -1.5, 1.5}}},
+    {"Green",     Construction::closedBack, 0.127, 0.42, 0.0 , 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  112, 2.20,  4750,  4, -24, 0,
+        {{800, 2.0, 1.2}, {1500, 2.5, 1.5}, {2600, 2.0, 3.0}, {3600, 2.0, 3.0}, {4400, 2.0, 2.5}, {120, 1.0, 1.2}}},
+    {"Igor",      Construction::closedBack, 0.127, 0.42, 0.0 , 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  118, 2.45, 5200,  4, -33, 0,
         {{550, -5.0, 0.8}, {3500, 5.0, 2.5}, {1600, -1.5, 3.0}, {5200, 2.0, 4.0}, {100, 1.0, 1.5}}},
-    {"Ogre",      Construction::closedBack, 0.127, 0.46, 0.0, 2, 2, 0.40,   0.84, 0.84, 0.42, 0.00,  112, 2.55, 4300,  4, -33, 0,
-        {{300, 2.5, 1.0}, {600, 1.5, 1.5}, {1500, -2.0, 3.0}, {2900, 4.0, 3.0}}},
-    {"Oversize",  Construction::closedBack, 0.127, 0.42, 0.0 , 2, 2, 0.40,   0.84, 0.90, 0.40, 0.00,  105, 2.40, 4800,  4, -33, 0,
-        {{1400, -4.0, 2.5}, {2800, 6.5, 2.5}, {3900, 3.0, 4.0}, {700, -1.0, 2.0}}},
-    {"Sterling",  Construction::closedBack, 0.127, 0.42, 0.0 , 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  128, 1.95,  4500,  4, -32, 0,
+    {"Ogre",      Construction::closedBack, 0.127, 0.46, 0.0, 2, 2, 0.40,   0.84, 0.84, 0.42, 0.00,  112, 2.55, 4650,  4, -33, 0,
+        {{300, 2.5, 1.0}, {600, 1.5, 1.5}, {1500, -1.5, 3.0}, {2900, 2.5, 3.0}}},
+    {"Oversize",  Construction::closedBack, 0.127, 0.42, 0.0 , 2, 2, 0.40,   0.84, 0.90, 0.40, 0.00,  112, 2.40, 5200,  4, -33, 0,
+        {{1400, -2.0, 2.5}, {2800, 2.0, 2.5}, {3900, 2.0, 4.0}, {700, -1.0, 2.0}}},
+    {"Sterling",  Construction::closedBack, 0.127, 0.42, 0.0 , 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  128, 1.95,  4850,  4, -32, 0,
         {{1300, -1.5, 3.0}, {3000, 3.0, 3.0}, {5000, 1.0, 3.0}, {6500, -1.0, 4.0}}},
-    {"Tangerine", Construction::closedBack, 0.127, 0.48, 0.0 , 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  116, 2.35, 4800,  4, -33, 0,
+    {"Tangerine", Construction::closedBack, 0.127, 0.48, 0.0 , 2, 2, 0.36,   0.76, 0.76, 0.36, 0.00,  118, 2.35, 5700,  4, -33, 0,
         {{1000, 2.5, 1.1}, {2200, 1.5, 2.0}, {3800, 3.0, 3.0}, {1700, -1.0, 4.0}}},
-    {"Damien",    Construction::closedBack, 0.127, 0.45, 0.0 , 2, 1, 0.33,   0.70, 0.48, 0.30, 0.00,  128, 2.20,  4900,  4, -32, 0,
+    {"Damien",    Construction::closedBack, 0.127, 0.52, 0.0 , 2, 1, 0.33,   0.70, 0.48, 0.30, 0.00,  128, 2.20,  4450,  4, -32, 0,
         {{1400, -3.0, 2.5}, {3200, 5.0, 2.5}, {4600, 2.0, 4.0}, {500, -1.5, 1.5}}},
-    {"Genzie",    Construction::closedBack, 0.127, 0.48, 0.0 , 2, 1, 0.33,   0.70, 0.48, 0.30, 0.00,  118, 2.30,  5600,  4, -35, 0,
+    {"Genzie",    Construction::closedBack, 0.127, 0.48, 0.0 , 2, 1, 0.33,   0.70, 0.48, 0.30, 0.00,  118, 2.30,  6050,  4, -35, 0,
         {{400, 1.5, 1.0}, {3800, 1.5, 1.5}, {3000, 3.0, 3.0}, {1400, -1.5, 3.0}}},
-    {"Blackface", Construction::openBack,   0.127, 0.46, 0.0 , 1, 1, 0.00,   0.52, 0.44, 0.24, 0.45,   82, 0.80, 4900,  4, -30, 0.40,
+    {"Blackface", Construction::openBack,   0.127, 0.63, 0.0 , 1, 1, 0.00,   0.52, 0.44, 0.24, 0.45,   82, 0.80, 4900,  4, -30, 0.40,
         {{700, -3.0, 0.9}, {3500, 2.5, 2.0}, {5000, 2.0, 3.5}, {1800, -1.0, 3.0}}},
-    {"Chordal",   Construction::openBack,   0.127, 0.42, 0.0 , 2, 1, 0.33,   0.66, 0.50, 0.25, 0.45,   80, 0.85,  5000,  4, -31, 0.42,
+    {"Chordal",   Construction::openBack,   0.127, 0.42, 0.0 , 2, 1, 0.33,   0.66, 0.50, 0.25, 0.45,   80, 0.85,  5400,  4, -31, 0.42,
         {{1500, -1.0, 3.0}, {3000, 2.0, 2.5}, {5000, 1.5, 3.0}, {6800, 1.0, 3.0}}},
-    {"Top Boost", Construction::openBack,   0.127, 0.42, 0.0 , 2, 1, 0.33,   0.70, 0.56, 0.26, 0.45,   86, 1.10, 5000,  4, -30, 0.44,
+    {"Top Boost", Construction::openBack,   0.127, 0.42, 0.0 , 2, 1, 0.33,   0.70, 0.56, 0.26, 0.45,   86, 1.10, 5400,  4, -30, 0.44,
         {{3800, 2.0, 1.4}, {5500, 1.5, 3.0}, {1400, -2.0, 2.5}, {900, 1.5, 1.5}}},
-    {"Zodiac",    Construction::openBack,   0.127, 0.46, 0.0 , 2, 1, 0.33,   0.66, 0.50, 0.24, 0.45,   90, 0.80,  4900,  4, -32, 0.40,
+    {"Zodiac",    Construction::openBack,   0.127, 0.46, 0.0 , 2, 1, 0.33,   0.66, 0.50, 0.24, 0.45,   80, 0.80,  5300,  4, -32, 0.40,
         {{200, -2.0, 1.0}, {4500, 3.0, 2.5}, {7000, 1.5, 2.5}, {1600, -1.0, 3.0}}},
-    {"Dazed",     Construction::openBack,   0.105, 0.65, 0.0 , 2, 1, 0.28,   0.56, 0.46, 0.23, 0.45,   84, 1.70,  6200,  4, -30, 0.36,
-        {{1700, 1.0, 1.6}, {2800, 3.0, 2.5}, {250, -2.5, 1.0}, {4300, 2.0, 4.0}}},
-    {"Tweed",     Construction::openBack,   0.105, 0.70, 0.0 , 2, 2, 0.28,   0.62, 0.60, 0.26, 0.45,   96, 1.10, 5800,  4, -35, 0.48,
+    {"Dazed",     Construction::openBack,   0.105, 0.65, 0.0 , 2, 1, 0.28,   0.56, 0.46, 0.23, 0.45,   84, 1.70,  6300,  4, -32, 0.36,
+        {{1700, 1.0, 1.6}, {2800, 3.0, 2.5}, {250, -1.0, 1.0}, {4300, 2.0, 4.0}}},
+    {"Tweed",     Construction::openBack,   0.105, 0.70, 0.0 , 2, 2, 0.28,   0.62, 0.60, 0.26, 0.45,   96, 1.10, 5900,  4, -35, 0.48,
         {{180, 2.0, 1.0}, {1100, 1.5, 1.2}, {2400, 3.0, 2.5}, {3900, 2.0, 3.0}}},
     {"Manatee",   Construction::sealedBass, 0.105, 0.70, 0.18, 2, 4, 0.28,   0.61, 1.22, 0.45, 0.00,   50, 0.75, 5200,  6, -70, 0,
         {{70, 2.0, 0.8}, {350, 2.5, 1.2}, {800, 1.5, 1.5}, {2300, 4.0, 2.5}, {1400, -1.5, 2.5}}},
@@ -93,10 +93,12 @@ inline constexpr CabinetVoice cabinetVoices[] = {
 // clang-format on
 
 // The cone itself, for every guitar cabinet: how it breaks up and how its box
-// and its rear wave shape the lows. Real close-miked 12" cones show many narrow
-// peaks and dips of 3 to 5 dB through 1..5 kHz (Q 4 to 10), a rise of about
-// 6 dB into 2.5 kHz, a sealed box that resonates sharply and falls fast below
-// 70 Hz, and open backs that lose their bass to the rear wave.
+// and its rear wave shape the lows. Real close-miked 12" cones show broad
+// breakup peaks and dips through 1..5 kHz and, on top of them, a rough texture
+// of narrow ones up to 8 kHz; their sound reaches a close microphone over the
+// first few tenths of a millisecond and dies away more slowly than a minimum-
+// phase response's; a sealed box resonates sharply, falls fast below 70 Hz and
+// is full in the low mids; open backs lose their bass to the rear wave.
 struct ConeVoice
 {
     int breakupMin, breakupMax;      // narrow peaks and dips per cabinet
@@ -105,20 +107,43 @@ struct ConeVoice
     double breakupMinQ, breakupMaxQ;
     Peak upperMidRise;               // the cone's rise into 2.5 kHz
     double sealedFallHz, sealedFallQ; // closed backs: the extra fall below the box resonance
-    int bodyFeatures;                // broad panel and cone modes below the breakup
+    int bodyFeatures;                // broad panel and cone modes below the breakup, alternately up and down
     double bodyLowHz, bodyHighHz, bodyDb;
     double bassBreakupScale;         // bass cones are stiffer: their breakup is milder (and their lined boxes add no body colour)
     double offAxisFloorDb;           // breakup leaves only the centre radiating at the top: off axis it never falls further
     double offAxisFloorHz;           // where that floor is fully reached
+    // The cone's many small modes, about an eighth of an octave apart,
+    // alternately peaks and dips, stronger towards the top: the rough texture
+    // of a real cone.
+    int modesMin, modesMax;
+    double modesLowHz, modesHighHz;
+    double modesSkew;                // < 1 would crowd them towards modesHighHz
+    double modesMinDb, modesMaxDb, modesMinQ, modesMaxQ;
+    double modesTilt;                // their level grows as (f / modesLowHz) to this power
+    double modesQTilt;               // and their Q too: the lower ones are damped more, so none rings long
+    // How the motion spreads over the cone (see ConeArrival.h).
+    double depthPerRadius;           // the cone's depth against its radius
+    double bendingSpeed, centreShare, coneCornerHz, rimEchoGain, micBodyGain;
+    double spreadMakeUpDb;           // the most the voicing makes up for the spread's dips
+    double boxEchoGain;              // a closed box's inside heard through the cone
+    // A closed box is full in the low mids: its air and panels, and the
+    // standing waves across and through it.
+    Peak closedBody;
+    double openBodyShare;            // an open back keeps this part of it
+    double boxModeMinDb, boxModeMaxDb, boxModeMinQ, boxModeMaxQ;
 };
 
 inline constexpr ConeVoice cone = {
-    10, 15, 800, 5000, 3.5, 7.0, 4.0, 9.0,
-    {2700, 6.0, 1.6},
+    10, 15, 800, 5000, 2.0, 4.5, 3.0, 7.0,
+    {2700, 1.5, 1.6},
     42, 0.7,
-    4, 250, 1100, 6.5,
+    4, 380, 1000, 9.0,
     0.25,
     -3.0, 10500,
+    21, 25, 1300, 9000, 1.0, 3.2, 4.2, 4.0, 6.0, 0.45, 0.5,
+    0.35, 2000, 0.2, 7000, 0.15, 0.15, 12.0, 0.12,
+    {280, 4.5, 1.0}, 0.5,
+    1.0, 2.0, 8.0, 16.0,
 };
 
 constexpr int maxPresencePeaks = 3;
@@ -159,17 +184,18 @@ struct PlacementVoice
     double coneEdgeDb;      // loss below 1 kHz when the microphone faces the outer cone
     double roomShade;       // early reflections against 1/r: close up the baffle and the microphone's body shade it
     double leastRoomDb;     // the room's energy at least this far under the early response's
+    double closedRoomDb;    // closed backs: the box and the room ring on, at least this far under it
 };
 
 // clang-format off
 inline constexpr PlacementVoice placementVoices[] = {
-//  position    distance  metres  source mic  rear  D/R  edge  shade  room
-    {"On Axis",  "Close",  0.050,   0,    0,  0.12, 28,  0.0,  0.3, -31},
-    {"On Axis",  "Mid",    0.170,   0,    0,  0.20, 14,  0.0,  1.0, -26},
-    {"On Axis",  "Far",    1.000,   0,    0,  0.10,  2,  0.0,  1.0, -20},
-    {"Off Axis", "Close",  0.055,  36,   35,  0.12, 28,  1.2,  0.3, -31},
-    {"Off Axis", "Mid",    0.180,  40,   20,  0.20, 12,  1.0,  1.0, -26},
-    {"Off Axis", "Far",    1.050,  45,    0,  0.10,  1,  0.0,  1.0, -20},
+//  position    distance  metres  source mic  rear  D/R  edge  shade  room  closed
+    {"On Axis",  "Close",  0.050,   0,    0,  0.12, 28,  0.0,  0.3, -31,  -24},
+    {"On Axis",  "Mid",    0.170,   0,    0,  0.20, 14,  0.0,  1.0, -26,  -16},
+    {"On Axis",  "Far",    1.000,   0,    0,  0.10,  2,  0.0,  1.0, -20,  -20},
+    {"Off Axis", "Close",  0.055,  36,   35,  0.12, 28,  1.2,  0.3, -31,  -24},
+    {"Off Axis", "Mid",    0.180,  40,   20,  0.20, 12,  1.0,  1.0, -26,  -16},
+    {"Off Axis", "Far",    1.050,  45,    0,  0.10,  1,  0.0,  1.0, -20,  -20},
 };
 // clang-format on
 
@@ -201,5 +227,5 @@ constexpr int placementCount = sizeof(placementVoices) / sizeof(placementVoices[
 constexpr int responseCount = cabinetCount * microphoneCount * placementCount;
 
 // Bumped whenever the model changes, so every seed changes with it.
-constexpr const char* catalogueVersion = "morvane3-ir-2";
+constexpr const char* catalogueVersion = "morvane3-ir-3";
 } // namespace morvane3::irsynth
