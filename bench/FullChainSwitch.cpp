@@ -112,12 +112,20 @@ void reportSwitchCosts(int switches)
             release.push_back(since(start));
         }
         printRow("decode WAV at the working rate", spreadOf(decode));
-        printRow("partition, plan FFTs, build 5 segments", spreadOf(build));
+        printRow("partition, plan FFTs, build head and 5 segments", spreadOf(build));
         printRow("delete a replaced convolution", spreadOf(release));
 
         // The swap itself: what runs under the callback lock.
         morvane3::LiveValues live;
         morvane3::SignalChain chain(2, 64, live);
+        {
+            // A chain that has played switches with a crossfade, as in use;
+            // before its first block it would replace at once.
+            float silence[2][64] = {};
+            const float* in[2] = {silence[0], silence[1]};
+            float* out[2] = {silence[0], silence[1]};
+            chain.process(in, 2, out, 2, 64, 0);
+        }
         std::vector<double> swap;
         {
             const auto resource = morvane3::findImpulseResponse(names[0]);
