@@ -1,4 +1,5 @@
 #pragma once
+#include "tests/support/HostXErrorHandler.h"
 // Shared pieces of the fuzz targets: the framework runtime, a reader that
 // turns the fuzzer's bytes into choices, and a hard stop for findings that
 // are not memory errors (the sanitizers report those themselves).
@@ -18,7 +19,10 @@ inline juce::ScopedJuceInitialiser_GUI* runtime = nullptr;
 inline void ensureJuceRuntime()
 {
     if (runtime == nullptr)
+    {
         runtime = new juce::ScopedJuceInitialiser_GUI();
+        testsupport::installHostXErrorHandler();
+    }
 }
 
 // Reports a broken promise and aborts, so libFuzzer saves the input.

@@ -1,4 +1,5 @@
 #include "EditorTestSupport.h"
+#include "tests/support/HostXErrorHandler.h"
 
 #include <gtest/gtest.h>
 
@@ -44,6 +45,7 @@ public:
                     XInternAtom(display, atom, False);
 
         gui = std::make_unique<juce::ScopedJuceInitialiser_GUI>();
+        testsupport::installHostXErrorHandler();
     }
 
     void TearDown() override

@@ -11,6 +11,8 @@
 #include "resources/pictures/Filmstrips.h"
 #include "resources/pictures/Microphones.h"
 
+#include "tests/support/HostXErrorHandler.h"
+
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
@@ -84,6 +86,7 @@ class Plugin
 public:
     Plugin()
     {
+        testsupport::installHostXErrorHandler();
         library = dlopen(MORVANE3_VST2_BINARY, RTLD_NOW | RTLD_LOCAL);
         if (library == nullptr)
             return;

@@ -1,4 +1,5 @@
 #include "support/HardeningSupport.h"
+#include "tests/support/HostXErrorHandler.h"
 
 #include <juce_events/juce_events.h>
 
@@ -29,7 +30,10 @@ juce::ScopedJuceInitialiser_GUI* runtime = nullptr;
 void ensureJuceRuntime()
 {
     if (runtime == nullptr)
+    {
         runtime = new juce::ScopedJuceInitialiser_GUI();
+        testsupport::installHostXErrorHandler();
+    }
 }
 
 Channels noise(int channels, int length, uint32_t seed, float amplitude)

@@ -3,6 +3,7 @@
 // and the same parameter values from both. The editor is driven in-process; the
 // tool runs as a user runs it, and --info shows what the plug-in then holds.
 #include "ToolTestSupport.h"
+#include "tests/support/HostXErrorHandler.h"
 #include "tests/editor/PresetValues.h"
 
 #include "editor/Morvane3AudioProcessorEditor.h"
@@ -118,6 +119,7 @@ TEST(PresetAgreement, EditorAndToolGiveEveryFileTheSameVerdictAndValues)
     ScratchFolder scratch;
     setenv("HOME", scratch.folder().c_str(), 1); // the editor makes its presets folder there
     const juce::ScopedJuceInitialiser_GUI framework;
+    testsupport::installHostXErrorHandler();
 
     const auto texts = distinctiveTexts();
     const std::string declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
