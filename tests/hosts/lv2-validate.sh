@@ -29,7 +29,7 @@ echo "$report" | grep -q "^Skipping file [^/]\|^error" && fail "lv2_validate rep
 [ $status -eq 0 ] || fail "lv2_validate failed"
 
 echo "== lv2info"
-# The bundle beside the installed specifications, which name the classes.
+# The bundle beside the LV2 vocabularies installed in /usr/lib/lv2, which name the classes.
 info=$(LV2_PATH="$(dirname "$bundle"):/usr/lib/lv2" lv2info "$uri" 2>&1)
 echo "$info" | head -8
 echo "$info" | grep -q "^[[:space:]]*Name:[[:space:]]*Morvane 3$" || fail "no name"
