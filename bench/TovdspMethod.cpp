@@ -46,9 +46,7 @@ public:
         for (int s = 0; s < segmentCount; ++s)
         {
             const auto& segment = convolutionSegments[s];
-            const int half = 1 << (segment.log2Size - 1);
-            const int partitions = segment.end > 0 ? (segment.end - segment.start) / half : 12;
-            feeds[s] = tovdsp::SpectrumFeeds(input, segment.log2Size, partitions, blockSize);
+            feeds[s] = tovdsp::SpectrumFeeds(input, segment.log2Size, tovdsp::feedPartitions(segment), blockSize);
         }
         for (int c = 0; c < 2; ++c)
         {

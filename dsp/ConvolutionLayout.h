@@ -17,4 +17,14 @@ constexpr ConvolutionSegment convolutionSegments[] = {
     {32, 128, 6}, {128, 512, 8}, {512, 2048, 10}, {2048, 8192, 12}, {8192, 0, 14}};
 constexpr int convolutionSegmentCount = 5;
 static_assert(convolutionSegments[0].start == directHeadLength, "the first segment starts where the direct head ends");
+
+// Partitions a segment's shared spectrum feeds keep: a bounded segment's own
+// count; for the open-ended last one, a response of up to 8192 + 12 * 8192
+// samples (over half a second at 192 kHz). A longer one still plays, with
+// transforms of its own.
+constexpr int tailFeedPartitions = 12;
+constexpr int feedPartitions(const ConvolutionSegment& segment)
+{
+    return segment.end > 0 ? (segment.end - segment.start) / (1 << (segment.log2Size - 1)) : tailFeedPartitions;
+}
 } // namespace tovdsp

@@ -99,20 +99,9 @@ void convolve(const float* h, const float* x, float* y, int count)
 #endif
     convolvePlain(h, x, y, count);
 }
-
-int wrapIndex(int index, int count)
-{
-    const int r = index % count;
-    return r < 0 ? r + count : r;
-}
 } // namespace
 
 bool DirectConvolveTovDSPInternal::forcePlainKernel = false;
-
-bool DirectConvolveTovDSPInternal::usesFusedKernel()
-{
-    return fusedPresent;
-}
 
 DirectConvolveTovDSPInternal::DirectConvolveTovDSPInternal(const float* responseChannel, int length,
                                                            const TovDSPArray& input)
@@ -170,7 +159,7 @@ TovDSPArray DirectConvolve(const Buffer& ir, const TovDSPArray& input)
     std::vector<TovDSPInternal*> nodes(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i)
         nodes[static_cast<size_t>(i)] =
-            new DirectConvolveTovDSPInternal(ir.channelSamples(wrapIndex(i, ir.channelCount)), ir.length, input);
+            new DirectConvolveTovDSPInternal(ir.channelSamples(i % ir.channelCount), ir.length, input);
     return TovDSPArray(nodes.data(), count);
 }
 } // namespace tovdsp

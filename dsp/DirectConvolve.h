@@ -32,8 +32,6 @@ public:
     void compute(unsigned char* doneFlag, int position, int channel) override;
     TovDSPInternal* channelNode(int channel) override;
 
-    // Whether the fused multiply-add kernel runs on this processor.
-    static bool usesFusedKernel();
     // Tests run the kernel for processors without fused multiply-add here too.
     static bool forcePlainKernel;
 

@@ -32,16 +32,6 @@ constexpr double inverseQNarrow = 1.4285714285714286; // 1/0.7: high-mid peak an
 using tovdsp::ConvolutionSegment;
 constexpr const ConvolutionSegment* segments = tovdsp::convolutionSegments;
 constexpr int segmentCount = tovdsp::convolutionSegmentCount;
-// Partitions the shared spectra keep for the open-ended last segment: a
-// response of up to 8192 + 12 * 8192 samples (over half a second at 192 kHz).
-// A longer one still plays, with transforms of its own.
-constexpr int tailPartitions = 12;
-
-int maxPartitionsOf(const ConvolutionSegment& segment)
-{
-    const int half = 1 << (segment.log2Size - 1);
-    return segment.end > 0 ? (segment.end - segment.start) / half : tailPartitions;
-}
 
 // One input channel as the convolutions see it. New convolutions are built on
 // the message thread while the audio thread runs the graph; they take their
@@ -89,7 +79,7 @@ SignalChain::SignalChain(int channelCount, int blockSize, LiveValues& live)
     std::vector<tovdsp::TovDSPInternal*> allFeeds;
     for (int k = 0; k < segmentCount; ++k)
     {
-        const auto feeds = tovdsp::SpectrumFeeds(rawInputs, segments[k].log2Size, maxPartitionsOf(segments[k]),
+        const auto feeds = tovdsp::SpectrumFeeds(rawInputs, segments[k].log2Size, tovdsp::feedPartitions(segments[k]),
                                                  maxBlockSize);
         for (unsigned int i = 0; i < feeds.width; ++i)
         {
@@ -181,9 +171,10 @@ void SignalChain::switchConvolution(int channel, const TovDSPArray& convolution)
     if (channel < 0 || channel > 1)
         return;
     channels[channel].convolution = convolution;
-    // Before the first block there is nothing to fade from: the channel plays
-    // its cabinet from the first sample, not a fade from the dry input.
-    channels[channel].plug.replug(convolution, started ? replugFadeSeconds : 0.0f);
+    // Before the plug's first block there is nothing to fade from: the channel
+    // plays its cabinet from the first sample, not a fade from the dry input.
+    const bool playing = channels[channel].plug.node(0)->lastPosition >= 0;
+    channels[channel].plug.replug(convolution, playing ? replugFadeSeconds : 0.0f);
 }
 
 void SignalChain::process(const float* const* inputs, int numInputs, float* const* outputChannels, int numOutputs,
@@ -191,7 +182,6 @@ void SignalChain::process(const float* const* inputs, int numInputs, float* cons
 {
     if (length <= 0)
         return;
-    started = true;
     length = std::min(length, maxBlockSize);
     for (int i = 0; i < numInputs; ++i)
     {

@@ -66,6 +66,5 @@ private:
     tovdsp::TovDSPArray spectrumFeeds; // every tap's, pulled on every block
     ChannelChain channels[2];
     tovdsp::TovDSPArray outputs;
-    bool started = false; // a block has run; written by process, read under the callback lock
 };
 } // namespace morvane3

@@ -26,7 +26,10 @@ cmake --build "$build" -j"$jobs" --target "${targets[@]}"
 echo "fuzz: built in $((SECONDS - start)) s"
 
 # The preset target opens an editor; give it a display when there is none.
-runner=(./scripts/with-display.sh)
+runner=()
+if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
+  runner=(xvfb-run -a -s "-screen 0 1280x1024x24")
+fi
 
 # CI explores a fixed stretch of each target's input space: a fixed seed, a
 # fresh scratch corpus and a number of runs that fits in about a minute on

@@ -20,9 +20,11 @@ tsan_dir=${MORVANE3_TSAN_DIR:-build-tsan}
 export MORVANE3_SOAK_SECONDS=${MORVANE3_SOAK_SECONDS:-60}
 suppressions=$PWD/scripts/sanitizer-suppressions
 
-# GUI tests need a display; with-display.sh gives them a virtual one, with
-# the window-manager atoms a desktop has, when none is set.
-runner=(./scripts/with-display.sh)
+# GUI tests need a display; xvfb-run provides one when none is set.
+runner=()
+if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
+  runner=(xvfb-run -a -s "-screen 0 1280x1024x24")
+fi
 
 configure() { # <dir> <sanitizers>
   cmake -S . -B "$1" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -211,7 +211,9 @@ TEST(PartConvolveAccuracy, DirectHeadAndFiveSegmentsSumToAQuarterOfTheConvolutio
         if (firstHead.empty())
             firstHead = headOut[0];
         else if (!DirectConvolveTovDSPInternal::forcePlainKernel)
+        {
             EXPECT_TRUE(headOut[0] == firstHead);
+        }
         DirectConvolveTovDSPInternal::forcePlainKernel = false;
         size_t where = 0;
         EXPECT_LE(maxError(sum, expected, &where), bound) << "worst at sample " << where;
