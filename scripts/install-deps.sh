@@ -15,7 +15,7 @@ packages=(
   clang libclang-rt-14-dev
   libcairo2-dev fonts-dejavu-core
   dpkg-dev file
-  lintian help2man desktop-file-utils lilv-utils sordi xdotool x11-utils
+  lintian help2man desktop-file-utils lilv-utils sordi xdotool
 )
 
 missing=()
